@@ -1,0 +1,17 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// Read-only texts for every byte value, ready to copy into a field.
+struct ByteText {
+    char text[11];
+};
+using ByteTextTable = std::array<ByteText, 256>;
+
+extern const ByteTextTable kPrefixedBinaryText; // "0b00000000"
+extern const ByteTextTable kBinaryText;         // "00000001"
+extern const ByteTextTable kPrefixedHexText;    // "0xFF"
+extern const ByteTextTable kHexText;            // "81"
+extern const ByteTextTable kDecimalText;        // "255"
+extern const ByteTextTable kSignedDecimalText;  // "-128"

@@ -1,0 +1,7 @@
+#include "plugin/frame/PluginSettings.h"
+
+PluginSettings& ThePluginSettings()
+{
+    static PluginSettings settings;
+    return settings;
+}

@@ -1,0 +1,70 @@
+#include "plugin/generic/GenericChipSets.h"
+
+#include "core/device/ChipCodes.h"
+
+bool IsSplitTimestampChip(int chipCode)
+{
+    return chipCode == 0x6FB2;
+}
+
+bool IsLqiFromRssiChip(int chipCode)
+{
+    switch (chipCode) {
+    case 0x6E7A: case 0x6E7B: case 0x6F48: case 0x6F86: case 0x6F87: case 0x6F89:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsHalfDbRssiChip(int chipCode)
+{
+    switch (chipCode) {
+    case 0x0E61: case 0x3A02: case 0x3A0B: case 0x3A0C: case 0x3A1E: case 0x3A1F:
+    case 0x3A5C: case 0x3A5D: case 0x3A5F:
+    case 0x3B90: case 0x3B91: case 0x3B92: case 0x3B93: case 0x3BC6:
+    case 0x6F1C: case 0x6F1D: case 0x6FB6:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsFullDbRssiChip(int chipCode)
+{
+    switch (chipCode) {
+    case 0x3A5C: case 0x3A5D: case 0x3A5F:
+    case 0x3B90: case 0x3B91: case 0x3B92: case 0x3B93: case 0x3BC6:
+        return true;
+    default:
+        return false;
+    }
+}
+
+unsigned GenericClockDivisor(int chipCode)
+{
+    switch (chipCode) {
+    case 0x6F1C: case 0x3A1E: case 0x0E61:
+        return 26;
+    case 0x6F1D: case 0x3A1F:
+        return 24;
+    default:
+        return IsTransceiverChip(chipCode) ? 24 : 32;
+    }
+}
+
+GenericRssiRule GenericRssiRuleFor(int chipCode)
+{
+    switch (chipCode) {
+    case 0x6E7A: case 0x6E7B:
+        return {45, -85, 10};
+    case 0x6F48:
+        return {76, -88, 6};
+    case 0x6F86: case 0x6F87: case 0x6F89:
+        return {73, -87, 10};
+    case 0x3A5C: case 0x3A5D: case 0x3A5F: case 0x3B90: case 0x3B91:
+        return {102, 0, 0};
+    default:
+        return {72, 0, 0};
+    }
+}

@@ -1,0 +1,21 @@
+# cmake -DNM=... -DLIBRARY=... -DEXPECTED="a;b;c" -P CheckExports.cmake
+# Fails unless the library's defined dynamic symbols are exactly the expected names.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(found "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* +[A-Za-z] +([^ @]+)")
+    list(APPEND found ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(SORT found)
+set(expected ${EXPECTED})
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exports of ${LIBRARY}:\n  found    ${found}\n  expected ${expected}")
+endif()
+message(STATUS "exports: ${found}")
