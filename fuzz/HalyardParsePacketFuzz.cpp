@@ -15,6 +15,8 @@
 #include "plugin/frame/PluginExports.h"
 #include "plugin/frame/RawPacketRec.h"
 
+#include "fuzz/FuzzCheck.h"
+
 namespace {
 
 constexpr int kChips[] = {0,      0x6F1C, 0x3A1E, 0x6E7A, 0x6E7B, 0x6F48, 0x6F1D, 0x3A1F,
@@ -24,16 +26,6 @@ constexpr int kChips[] = {0,      0x6F1C, 0x3A1E, 0x6E7A, 0x6E7B, 0x6F48, 0x6F1D
 
 constexpr double kMultipliers[] = {1.0, 0.5, 2.0, 0.0, -1.0, 1e300, 1.000001,
                                    std::numeric_limits<double>::quiet_NaN()};
-
-void CheckAt(bool condition, int line)
-{
-    if (!condition) {
-        std::fprintf(stderr, "check failed at line %d\n", line);
-        std::abort();
-    }
-}
-
-#define Check(condition) CheckAt((condition), __LINE__)
 
 } // namespace
 

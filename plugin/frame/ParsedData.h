@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Per-packet descriptor filled by a plug-in's ParsePacket and completed by the packet store.
 // Memory shared across the module boundary: field order, widths and natural alignment are fixed.
@@ -53,6 +54,20 @@ static_assert(sizeof(PARSED_DATA) == 88);
 constexpr int kParsedDataStoredSize = 80;
 constexpr int kParsedDataStoredPrefix = 76;
 static_assert(kParsedDataStoredPrefix <= static_cast<int>(offsetof(PARSED_DATA, fieldBuffer)));
+
+// Writes the stored form of parsed: its first 76 bytes, then 4 zero bytes.
+inline void StoreParsedData(uint8_t* destination, const PARSED_DATA& parsed)
+{
+    std::memcpy(destination, &parsed, kParsedDataStoredPrefix);
+    std::memset(destination + kParsedDataStoredPrefix, 0,
+                kParsedDataStoredSize - kParsedDataStoredPrefix);
+}
+
+// Reads a stored descriptor into parsed, which keeps its own field-buffer pointer.
+inline void LoadParsedData(PARSED_DATA& parsed, const uint8_t* source)
+{
+    std::memcpy(&parsed, source, kParsedDataStoredPrefix);
+}
 
 enum ParseStatus : int32_t {
     PARSE_OK = 0,

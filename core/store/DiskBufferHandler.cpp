@@ -1,0 +1,319 @@
+#include "core/store/DiskBufferHandler.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/MessageBox.h"
+#include "platform/TextFormat.h"
+
+namespace {
+
+std::string SystemText(int error)
+{
+    return std::strerror(error);
+}
+
+// Writes all of data at offset; false with errno set when the file refused any part of it.
+bool WriteAll(int fd, const uint8_t* data, size_t length, uint64_t offset)
+{
+    while (length > 0) {
+        ssize_t done = pwrite(fd, data, length, static_cast<off_t>(offset));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (done == 0) {
+            errno = EIO;
+            return false;
+        }
+        data += done;
+        length -= static_cast<size_t>(done);
+        offset += static_cast<uint64_t>(done);
+    }
+    return true;
+}
+
+// Reads up to length bytes at offset; the number read, or -1 with errno set.
+ssize_t ReadAll(int fd, uint8_t* data, size_t length, uint64_t offset)
+{
+    size_t total = 0;
+    while (total < length) {
+        ssize_t done = pread(fd, data + total, length - total, static_cast<off_t>(offset + total));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (done == 0)
+            break;
+        total += static_cast<size_t>(done);
+    }
+    return static_cast<ssize_t>(total);
+}
+
+// "capdb" followed by one or more decimal digits; *pid gets the number (0 when it cannot be a
+// process id at all).
+bool IsBufferFileName(const char* name, pid_t* pid)
+{
+    const size_t prefixLength = std::strlen(DiskBufferHandler::kFilePrefix);
+    if (std::strncmp(name, DiskBufferHandler::kFilePrefix, prefixLength) != 0)
+        return false;
+    const char* digits = name + prefixLength;
+    if (*digits == '\0')
+        return false;
+    uint64_t value = 0;
+    for (const char* p = digits; *p != '\0'; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        if (value <= static_cast<uint64_t>(INT_MAX))
+            value = value * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    *pid = value <= static_cast<uint64_t>(INT_MAX) ? static_cast<pid_t>(value) : 0;
+    return true;
+}
+
+bool ProcessIsGone(pid_t pid)
+{
+    // Pid 0 and numbers beyond any pid name no process; kill(0, ...) would mean our own group.
+    if (pid <= 0)
+        return true;
+    return kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+} // namespace
+
+DiskBufferHandler::DiskBufferHandler() = default;
+
+DiskBufferHandler::~DiskBufferHandler()
+{
+    if (fd_ >= 0) {
+        close(fd_);
+        fd_ = -1;
+        unlink(fileName_.c_str());
+    }
+}
+
+void DiskBufferHandler::SetFileName(const std::string& path)
+{
+    fileName_ = path;
+}
+
+void DiskBufferHandler::SetRecordLayout(uint16_t recordLength, uint16_t headerLength)
+{
+    std::lock_guard lock(mutex_);
+    recordLength_ = recordLength;
+    headerLength_ = headerLength;
+    recordBuffer_.assign(recordLength, 0);
+}
+
+int DiskBufferHandler::Create()
+{
+    int error = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (fd_ >= 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+        count_.store(0, std::memory_order_release);
+        fileSize_ = 0;
+        fd_ = open(fileName_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            error = errno;
+    }
+    if (error != 0) {
+        platform::ShowMessageBox("Can't open file: " + SystemText(error));
+        return 0;
+    }
+    return 1;
+}
+
+int DiskBufferHandler::Open()
+{
+    int error = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (recordLength_ == 0)
+            return 0;
+        if (fd_ >= 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+        int fd = open(fileName_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            error = errno;
+        } else {
+            struct stat info {};
+            if (fstat(fd, &info) != 0) {
+                close(fd);
+                return 0;
+            }
+            const uint64_t records = static_cast<uint64_t>(info.st_size) / recordLength_;
+            count_.store(records > static_cast<uint64_t>(INT32_MAX) ? INT32_MAX
+                                                                     : static_cast<int32_t>(records),
+                         std::memory_order_release);
+            // Append after the last whole record, over any partial tail, so that the next
+            // record lands where its number says.
+            fileSize_ = records * recordLength_;
+            fd_ = fd;
+        }
+    }
+    if (error != 0) {
+        platform::ShowMessageBox("Can't open file: " + SystemText(error));
+        return 0;
+    }
+    return 1;
+}
+
+int DiskBufferHandler::GetCount(int32_t* next, int flag) const
+{
+    if (flag != 0 && next != nullptr)
+        *next = Count() + 1;
+    return 1;
+}
+
+void DiskBufferHandler::AddCount()
+{
+    count_.fetch_add(1, std::memory_order_acq_rel);
+}
+
+// Message boxes are shown after the mutex is released: a box raised on a worker thread waits
+// for the GUI thread, which may itself be waiting for this mutex to read a record.
+int DiskBufferHandler::WriteRecord(const uint8_t* record)
+{
+    if (record == nullptr)
+        return 0;
+    int error = 0;
+    bool overflow = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (fd_ < 0 || recordLength_ == 0)
+            return 0;
+        if (!WriteAll(fd_, record, recordLength_, fileSize_)) {
+            // The end stays where it was: a partly written record is overwritten by the next.
+            error = errno;
+        } else {
+            fileSize_ += recordLength_;
+            overflow = fileSize_ > kSizeLimit;
+        }
+    }
+    if (error != 0) {
+        platform::ShowMessageBox("Can't write to file: " + SystemText(error));
+        return 0;
+    }
+    if (overflow) {
+        platform::ShowMessageBox(platform::FormatText(
+            "Stopping data capture.\n\nPacket buffer overflow (%" PRIu64 " bytes).", kSizeLimit));
+        return 0;
+    }
+    return 1;
+}
+
+int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
+{
+    if (n <= 0 || n > Count() || destination == nullptr)
+        return 0;
+    bool complete = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (recordLength_ == 0)
+            return 0;
+        if (fd_ >= 0) {
+            // Through the handler's buffer, so a short read leaves destination untouched.
+            const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
+            complete = ReadAll(fd_, recordBuffer_.data(), recordLength_, offset) == recordLength_;
+            if (complete)
+                std::memcpy(destination, recordBuffer_.data(), recordLength_);
+        }
+    }
+    if (!complete) {
+        platform::ShowMessageBox("Not able to read packet.");
+        return 0;
+    }
+    return 1;
+}
+
+int DiskBufferHandler::ReadPacket(int32_t n, PARSED_DATA* parsed)
+{
+    if (n <= 0 || n > Count() || parsed == nullptr)
+        return 0;
+    int error = 0;
+    bool complete = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (recordLength_ == 0 ||
+            recordLength_ < static_cast<uint32_t>(headerLength_) + kParsedDataStoredSize)
+            return 0;
+        if (fd_ < 0) {
+            error = EBADF;
+        } else {
+            const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
+            ssize_t got = ReadAll(fd_, recordBuffer_.data(), recordLength_, offset);
+            if (got < 0)
+                error = errno;
+            complete = got == recordLength_;
+        }
+        if (complete) {
+            const uint8_t* stored = recordBuffer_.data() + headerLength_;
+            LoadParsedData(*parsed, stored);
+            const size_t fieldArea = recordLength_ - headerLength_ - kParsedDataStoredSize;
+            // Without a field buffer only the descriptor can be handed out.
+            if (fieldArea > 0 && parsed->fieldBuffer != nullptr)
+                std::memcpy(parsed->fieldBuffer, stored + kParsedDataStoredSize, fieldArea);
+        }
+    }
+    if (error != 0) {
+        platform::ShowMessageBox("Can't read disk buffer: " + SystemText(error));
+        return 0;
+    }
+    if (!complete) {
+        platform::ShowMessageBox("Not able to read packet.");
+        return 0;
+    }
+    return 1;
+}
+
+std::string DiskBufferHandler::TemporaryFolder()
+{
+    const char* value = std::getenv("TMPDIR");
+    std::string folder = value != nullptr && *value != '\0' ? value : "/tmp";
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    return folder + '/';
+}
+
+std::string DiskBufferHandler::BufferFileName(const std::string& folder, int processId)
+{
+    return folder + kFilePrefix + std::to_string(processId);
+}
+
+int DiskBufferHandler::DeleteStaleBufferFiles(const std::string& folder)
+{
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    const int dirFd = dirfd(dir);
+    int deleted = 0;
+    while (const dirent* entry = readdir(dir)) {
+        pid_t pid = 0;
+        if (!IsBufferFileName(entry->d_name, &pid))
+            continue;
+        struct stat info {};
+        if (fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (ProcessIsGone(pid) && unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++deleted;
+    }
+    closedir(dir);
+    return deleted;
+}

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/store/BlockInfo.h"
+#include "core/store/DiskBufferHandler.h"
+#include "core/store/RamBufferHandler.h"
+#include "platform/WindowMessages.h"
+#include "plugin/frame/ParsedData.h"
+
+class NodeSink;
+class PacketFilter;
+class PluginHandler;
+
+// The one store of every packet of a run: numbers and parses each packet, keeps it in the
+// disk buffer and a block index, and serves the views from a RAM-cache window that a loader
+// thread fills. A display filter switches the views to a second index of matching packets,
+// built by a scan thread.
+class PacketManager {
+public:
+    static constexpr int kLoadListSize = RamBufferHandler::kMaxSlots;
+    // What a length field can declare: ParsePacket reads from a buffer this large.
+    static constexpr int kStagingRawSize = 14 + 65535 + 1;
+
+    PacketManager();
+    virtual ~PacketManager();
+    PacketManager(const PacketManager&) = delete;
+    PacketManager& operator=(const PacketManager&) = delete;
+
+    void SetPluginHandler(PluginHandler* host) { host_ = host; }
+    void SetNodeSink(NodeSink* sink) { nodeSink_ = sink; }
+    void SetAddressBookWindow(platform::WindowHandle window) { addressBookWindow_ = window; }
+
+    int Init(uint16_t rawLength, uint16_t parsedLength);
+    // Removes stale buffer files and names this run's one after processId.
+    void CreateBufferFile(int processId, const std::string& folder = DiskBufferHandler::TemporaryFolder());
+    int SetCacheSize(uint16_t mb);
+    void SetClockMultiplier(double multiplier) { clockMultiplier_ = multiplier; }
+
+    // The road of every packet; rec is H bytes and gets its number when numberIt is set.
+    int AddPacket(uint8_t* rec, int numberIt, int capturedLength, int broadcastOnly);
+    void AddErrorRecord(int32_t code);
+
+    int32_t GetPacketCount(int useFilter) const;
+    // Copies packet n (a filtered position while a filter is active) into out and its field
+    // buffer (P bytes). 0 when it is not in the cache yet; with wait set the caller blocks
+    // until the loader has copied it.
+    int GetPacket(int32_t n, int wait, PARSED_DATA* out);
+    // Copies the whole stored record of packet n (L bytes) into destination.
+    int GetParsedData(int32_t n, uint8_t* destination);
+
+    void SetFilter(PacketFilter* filter);
+    void FilterOff();
+    void Reset();
+    int Restart(int clearAll);
+    int Stop(int clearRunning);
+    int ReloadCurrentBlock();
+
+    bool FilterActive() const { return filterActive_.load(); }
+    bool CaptureRunning() const { return captureRunning_.load(); }
+    bool LoaderRunning() const { return loader_.running.load(); }
+    bool ScanRunning() const { return scan_.running.load(); }
+    int32_t ErrorCount() const { return errorCount_.load(); }
+    int32_t FilteredCount() const { return filteredCount_.load(); }
+    uint16_t RawLength() const { return rawLength_; }
+    uint16_t ParsedLength() const { return parsedLength_; }
+    uint16_t RecordLength() const { return disk_.RecordLength(); }
+    int PacketsPerBlock() const;
+    DiskBufferHandler& Disk() { return disk_; }
+    RamBufferHandler& Cache() { return ram_; }
+
+    // A copy of block b of the all-packets (or filtered) index, for inspection; false if none.
+    bool BlockOf(int32_t b, bool filtered, BLOCK_INFO& out) const;
+    int32_t BlockCount(bool filtered) const;
+    void Window(int32_t& first, int32_t& last) const;
+
+    // Wait up to timeoutMs for the loader or the scan to end; true when it has.
+    bool WaitForLoader(int timeoutMs) const;
+    bool WaitForScan(int timeoutMs) const;
+
+private:
+    struct LoadEntry {
+        int32_t slot = 0;
+        int32_t block = 0;
+    };
+    struct Worker {
+        std::thread thread;
+        std::atomic<bool> running{false};
+        std::atomic<bool> stop{false};
+    };
+
+    std::vector<BLOCK_INFO>& Active() { return filterActive_ ? filtered_ : all_; }
+    const std::vector<BLOCK_INFO>& Active() const { return filterActive_ ? filtered_ : all_; }
+    int32_t& CurrentBlock() { return filterActive_ ? currentFilteredBlock_ : currentBlock_; }
+    int K() const { return PacketsPerBlock(); }
+
+    // Under the index mutex.
+    void ClearIndex(bool filtered);
+    int AddBlock(int32_t first, bool filtered, std::string& fatal);
+    int UpdateBlockAdding(int32_t n, bool filtered, std::string& fatal);
+    int UpdateBlockLoading(int32_t n, int32_t block);
+    int32_t StoreLoadedPacket(int32_t i, int32_t block, const PARSED_DATA& parsed);
+    int SlideWindow(int32_t victim);
+    int LoadWindow(int32_t b);
+    void StartLoader(int32_t startPosition);
+    void EndLoad();
+    void MarkAllComplete();
+
+    void StopWorker(Worker& worker);
+    void StopLoader() { StopWorker(loader_); }
+    void StopScan() { StopWorker(scan_); }
+    void StartFilterScan();
+    void BlockLoaderThread(int32_t startPosition);
+    void FilterScanThread();
+    // Sleeps about 100 ms unless the worker is asked to stop.
+    void Pause(Worker& worker);
+    void RebuildAllIndex();
+    template <typename Done>
+    static bool WaitUntil(Done done, int timeoutMs)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    PluginHandler* host_ = nullptr;
+    NodeSink* nodeSink_ = nullptr;
+    platform::WindowHandle addressBookWindow_ = 0;
+    PacketFilter* filter_ = nullptr;
+
+    std::atomic<bool> captureRunning_{false};
+    std::atomic<bool> filterActive_{false};
+    std::atomic<bool> broadcastOnly_{false};
+    std::atomic<bool> fileOpened_{false};
+    uint16_t rawLength_ = 0;
+    uint16_t parsedLength_ = 0;
+    double clockMultiplier_ = 1.0;
+
+    std::vector<BLOCK_INFO> all_;
+    std::vector<BLOCK_INFO> filtered_;
+    // Disk position of each matching packet, by filtered position - 1.
+    std::vector<int32_t> matches_;
+    int32_t currentBlock_ = 0;
+    int32_t currentFilteredBlock_ = 0;
+    std::atomic<int32_t> filteredCount_{0};
+    std::atomic<int32_t> lastMatched_{0};
+    std::atomic<int32_t> errorCount_{0};
+
+    std::array<LoadEntry, kLoadListSize> loadList_{};
+    int32_t loadPosition_ = 0;
+    int32_t loadLength_ = 0;
+    int32_t lastRequestedBlock_ = -1;
+    int32_t waitingNumber_ = 0;
+    int32_t windowFirst_ = 0;
+    int32_t windowLast_ = 0;
+    int32_t spareSlot_ = 0;
+
+    mutable std::mutex indexMutex_;
+    std::condition_variable handOff_;
+    std::mutex addMutex_; // one packet is added at a time
+    std::mutex pauseMutex_;
+    std::condition_variable pauseWake_;
+
+    DiskBufferHandler disk_;
+    RamBufferHandler ram_;
+    PARSED_DATA staging_{};
+    std::vector<char> stagingFields_;
+    std::vector<uint8_t> stagingRaw_;
+    std::vector<uint8_t> record_;
+
+    Worker loader_;
+    Worker scan_;
+};
