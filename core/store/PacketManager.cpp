@@ -467,7 +467,7 @@ int PacketManager::LoadWindow(int32_t b)
                 d = b;
             } else {
                 d = (d == b && b <= first) ? b + 1 : (d == b ? first : d + 1);
-                while (d <= last && (d == b || cachedInWindow(d)))
+                while (d <= last && d < e && (d == b || cachedInWindow(d)))
                     ++d;
                 if (d > last || d >= e)
                     break;

@@ -249,6 +249,53 @@ TEST(PacketStoreWindow, PrefetchForwardAndBack)
     EXPECT_EQ(out.packetNumber, 2u);
 }
 
+TEST(PacketStoreWindow, ForwardPrefetchWaitsForTheNextBlockDuringCapture)
+{
+    Store s;
+    ASSERT_EQ(s.store.Restart(1), 1);
+    s.AddGeneric(24 * 4 + 1); // blocks 0..23 full, block 24 filling
+    PARSED_DATA out;
+    ASSERT_TRUE(s.Serve(1, out));
+    ASSERT_TRUE(s.store.WaitForLoader(kTimeoutMs));
+    int32_t first, last;
+    ASSERT_TRUE(s.Serve(23 * 4 + 1, out));
+    s.store.Window(first, last);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(last, 23);
+    EXPECT_FALSE(s.store.LoaderRunning());
+
+    s.AddGeneric(3); // block 24 complete
+    ASSERT_EQ(Block(s, 24).state, BLOCK_COMPLETE);
+    ASSERT_TRUE(s.Serve(22 * 4 + 1, out));
+    ASSERT_TRUE(s.Serve(23 * 4 + 2, out));
+    ASSERT_TRUE(s.store.WaitForLoader(kTimeoutMs));
+    s.store.Window(first, last);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(last, 24);
+    ASSERT_TRUE(s.Serve(24 * 4 + 4, out));
+    EXPECT_EQ(out.packetNumber, 100u);
+    s.store.Stop(1);
+}
+
+TEST(PacketStoreWindow, LoaderFollowsTheCaptureAndRefusesOtherBlocks)
+{
+    Store s;
+    ASSERT_EQ(s.store.Restart(1), 1);
+    s.AddGeneric(99 * 4 + 1); // block 99 filling
+    PARSED_DATA out;
+    ASSERT_TRUE(s.Serve(99 * 4 + 1, out));
+    // The loader stays on the filling block while the capture runs.
+    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(s.store.LoaderRunning());
+    out.fieldBuffer = s.fields.data();
+    EXPECT_EQ(s.store.GetPacket(1, 0, &out), 0);
+    s.AddGeneric(2);
+    ASSERT_TRUE(s.Serve(99 * 4 + 3, out));
+    EXPECT_EQ(out.packetNumber, static_cast<uint32_t>(99 * 4 + 3));
+    s.store.Stop(1);
+    ASSERT_TRUE(s.store.WaitForLoader(kTimeoutMs));
+}
+
 TEST(PacketStoreWindow, BlockBeyondTheIndex)
 {
     platform::MessageBoxRecorder recorder;
@@ -427,7 +474,7 @@ TEST(PacketStoreConcurrency, CaptureWhileViewsScrollJumpAndFilter)
     s.store.FilterOff();
     ASSERT_EQ(s.store.GetPacketCount(0), kPackets);
     PARSED_DATA packet;
-    for (int32_t n = 1; n <= kPackets; n += 37) {
+    for (int32_t n = 1; n <= kPackets; ++n) {
         ASSERT_TRUE(s.Serve(n, packet)) << n;
         EXPECT_EQ(packet.packetNumber, static_cast<uint32_t>(n));
         EXPECT_EQ(s.FieldText(packet, 0), std::to_string(n));

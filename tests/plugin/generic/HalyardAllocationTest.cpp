@@ -2,65 +2,12 @@
 // while a stream of frames goes through the loaded plug-in.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
+#include "tests/support/AllocationCounter.h"
 #include "tests/support/GenericRecord.h"
 #include "tests/support/PluginUnderTest.h"
-
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-
-namespace {
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-
-void Count()
-{
-    if (g_counting.load(std::memory_order_relaxed))
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-}
-} // namespace
-
-extern "C" void* malloc(size_t size)
-{
-    Count();
-    return __libc_malloc(size);
-}
-
-extern "C" void* calloc(size_t count, size_t size)
-{
-    Count();
-    return __libc_calloc(count, size);
-}
-
-extern "C" void* realloc(void* p, size_t size)
-{
-    Count();
-    return __libc_realloc(p, size);
-}
-
-void* operator new(size_t size)
-{
-    Count();
-    if (void* p = __libc_malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, size_t) noexcept
-{
-    std::free(p);
-}
 
 TEST(HalyardAllocation, DecodingAStreamAllocatesNothing)
 {
@@ -81,19 +28,18 @@ TEST(HalyardAllocation, DecodingAStreamAllocatesNothing)
     PARSED_DATA out{};
     out.fieldBuffer = buffer.data();
 
-    g_counting = true;
+    testsupport::CountAllocations(true);
     for (int round = 0; round < 20; ++round)
         for (const auto& record : records)
             halyard.parsePacket(record.data(), &out, 1.0, 0);
-    g_counting = false;
-
-    EXPECT_EQ(g_allocations.load(), 0);
+    testsupport::CountAllocations(false);
+    EXPECT_EQ(testsupport::AllocationCount(), 0);
     EXPECT_EQ(out.status, PARSE_OK);
 
     // The counter does see allocations.
-    g_counting = true;
+    testsupport::CountAllocations(true);
     auto* probe = new std::vector<int>(10);
-    g_counting = false;
+    testsupport::CountAllocations(false);
     delete probe;
-    EXPECT_GE(g_allocations.load(), 1);
+    EXPECT_GE(testsupport::AllocationCount(), 1);
 }
