@@ -440,6 +440,52 @@ TEST(PacketStoreLifeCycle, ResetDiscardsEverything)
     EXPECT_EQ(s.FieldText(out, 0), "3");
 }
 
+TEST(PacketStoreLifeCycle, RestartWithoutClearingKeepsThePackets)
+{
+    Store s;
+    ASSERT_EQ(s.store.Restart(1), 1);
+    s.AddGeneric(10, 1);
+    s.store.Stop(1);
+    PARSED_DATA out;
+    ASSERT_TRUE(s.Serve(10, out));
+    std::unique_ptr<PacketFilter> filter(CrcOkFilter(s.store.ParsedLength()));
+    s.store.SetFilter(filter.get());
+    ASSERT_TRUE(s.store.WaitForScan(kTimeoutMs));
+    ASSERT_EQ(s.store.GetPacketCount(1), 5);
+
+    // The next capture goes on after the stored packets, and the filter rescans them.
+    ASSERT_EQ(s.store.Restart(0), 1);
+    EXPECT_EQ(s.store.GetPacketCount(0), 10);
+    s.AddGeneric(6, 1);
+    s.store.Stop(1);
+    ASSERT_TRUE(s.store.WaitForScan(kTimeoutMs));
+    EXPECT_EQ(s.store.GetPacketCount(0), 16);
+    EXPECT_EQ(s.store.GetPacketCount(1), 8);
+    ASSERT_TRUE(s.Serve(8, out));
+    EXPECT_EQ(out.packetNumber, 15u);
+    s.store.FilterOff();
+    ASSERT_TRUE(s.Serve(16, out));
+    EXPECT_EQ(out.packetNumber, 16u);
+}
+
+TEST(PacketStoreLifeCycle, NewCacheSizeKeepsEveryPacketReachable)
+{
+    Store s(kHundredP, 1);
+    s.AddGeneric(250);
+    s.store.Stop(1);
+    ASSERT_EQ(s.store.SetCacheSize(7), 1);
+    const int k = s.store.PacketsPerBlock();
+    ASSERT_EQ(k, 7 * 1048576 / 24 / (kHundredP + 76));
+    EXPECT_EQ(s.store.BlockCount(false), (250 + k - 1) / k);
+    PARSED_DATA out;
+    for (int32_t n : {1, 116, 117, 250}) {
+        ASSERT_TRUE(s.Serve(n, out)) << n;
+        EXPECT_EQ(out.packetNumber, static_cast<uint32_t>(n));
+    }
+    s.AddGeneric(1);
+    ASSERT_TRUE(s.Serve(251, out));
+}
+
 TEST(PacketStoreConcurrency, CaptureWhileViewsScrollJumpAndFilter)
 {
     Store s;
