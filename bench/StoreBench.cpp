@@ -18,6 +18,7 @@
 #include "core/host/PacketFilter.h"
 #include "core/host/PluginHandler.h"
 #include "core/store/PacketManager.h"
+#include "platform/WindowMessageRecorder.h"
 #include "tests/support/GenericRecord.h"
 #include "tests/support/TempFolder.h"
 
@@ -136,5 +137,29 @@ int main(int argc, char** argv)
     std::printf("filter scan: %d packets in %.2f s, %.0f packets/s, %d matching\n", packets, scanSeconds,
                 packets / scanSeconds, store.GetPacketCount(1));
     store.FilterOff();
+
+    const std::string path = folder.Path().string() + "/capture.pld";
+    const auto saveStart = Clock::now();
+    store.SaveToFile(path);
+    const double saveSeconds = Seconds(saveStart);
+    std::printf("SaveToFile: %d packets in %.2f s, %.0f packets/s\n", packets, saveSeconds, packets / saveSeconds);
+
+    PacketManager reopened;
+    reopened.SetPluginHandler(&host);
+    reopened.Init(host.RawLength(), host.ParsedLength());
+    reopened.CreateBufferFile(getpid() + 1, folder.Path().string() + "/second-");
+    reopened.SetCacheSize(20);
+    reopened.Reset();
+    platform::WindowMessageRecorder messages;
+    const long rssBefore = ResidentKiB();
+    const auto openStart = Clock::now();
+    reopened.OpenFile(path, 1, true, host.ProtocolName(), 0);
+    messages.WaitFor(platform::WM_FILE_READ_DONE, 600000);
+    const double openSeconds = Seconds(openStart);
+    std::printf("OpenFile until WM_FILE_READ_DONE: %d packets in %.2f s, %.0f packets/s; "
+                "resident memory %ld KiB before, %ld KiB after\n",
+                reopened.GetPacketCount(0), openSeconds, reopened.GetPacketCount(0) / openSeconds, rssBefore,
+                ResidentKiB());
+    reopened.DeleteFileReader();
     return 0;
 }

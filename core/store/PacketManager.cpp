@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "core/host/PacketFilter.h"
 #include "core/host/PluginHandler.h"
+#include "core/store/DataFileRec.h"
 #include "core/store/NodeSink.h"
+#include "core/store/ReadFileThread.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
 #include "plugin/frame/RawPacketRec.h"
@@ -27,6 +31,7 @@ PacketManager::PacketManager() = default;
 
 PacketManager::~PacketManager()
 {
+    fileReader_.reset();
     StopLoader();
     StopScan();
 }
@@ -807,4 +812,87 @@ void PacketManager::Window(int32_t& first, int32_t& last) const
     std::lock_guard lock(indexMutex_);
     first = windowFirst_;
     last = windowLast_;
+}
+
+// ---------------------------------------------------------------- data files
+
+void PacketManager::SaveToFile(const std::string& path)
+{
+    const int32_t count = disk_.Count();
+    if (count == 0) {
+        platform::ShowMessageBox("No packets in buffer");
+        return;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        platform::ShowMessageBox(std::string("Can't open file: ") + std::strerror(errno));
+        return;
+    }
+    PARSED_DATA packet{};
+    std::vector<char> fields(parsedLength_);
+    packet.fieldBuffer = fields.data();
+    std::vector<uint8_t> stored(disk_.RecordLength());
+    std::vector<uint8_t> out(1 + static_cast<size_t>(rawLength_));
+    const PacketFilter* filter = filterActive_ ? filter_ : nullptr;
+    bool writeFailed = false;
+    for (int32_t n = 1; n <= count; ++n) {
+        if (disk_.ReadPacket(n, &packet) == 0) {
+            platform::ShowMessageBox(platform::FormatText("Not able to read packet %d from file buffer", n));
+            break;
+        }
+        if (filter != nullptr && !filter->Evaluate(packet))
+            continue;
+        if (disk_.ReadRecord(n, stored.data()) == 0) {
+            platform::ShowMessageBox(
+                platform::FormatText("Not able to read raw data from file buffer. Packet number %d", n));
+            break;
+        }
+        out[0] = static_cast<uint8_t>(packet.infoFlags & 0xFF);
+        std::memcpy(out.data() + 1, stored.data(), rawLength_);
+        const int32_t used = DataFileRec::UsedLength(out.data(), out[0]);
+        if (used > rawLength_) {
+            platform::ShowMessageBox(platform::FormatText("Illegal value of length byte. Length = %d",
+                                                          DataFileRec::DeclaredLength(out.data(), out[0])));
+            break;
+        }
+        std::memset(out.data() + 1 + used, 0, static_cast<size_t>(rawLength_ - used));
+        if (std::fwrite(out.data(), 1, out.size(), file) != out.size()) {
+            writeFailed = true;
+            break;
+        }
+    }
+    // A full disk shows up at the latest when the buffered bytes are written out.
+    if (std::fflush(file) != 0)
+        writeFailed = true;
+    const int writeError = errno;
+    if (std::fclose(file) != 0 && !writeFailed)
+        writeFailed = true;
+    if (writeFailed)
+        platform::ShowMessageBox(std::string("Can't write to file: ") + std::strerror(writeError != 0 ? writeError : errno));
+}
+
+int PacketManager::OpenFile(const std::string& path, platform::WindowHandle window, bool newLayout,
+                            const std::string& protocolName, int32_t blockSize)
+{
+    if (parsedLength_ == 0)
+        return 0;
+    // One reader at a time: an earlier one is finished with before the store is emptied.
+    fileReader_.reset();
+    StopLoader();
+    {
+        std::lock_guard add(addMutex_);
+        std::lock_guard lock(indexMutex_);
+        ram_.ResetAll();
+        ClearIndex(false);
+        disk_.Create();
+        filteredCount_ = 0;
+        fileOpened_ = true;
+    }
+    fileReader_ = std::make_unique<ReadFileThread>(this, blockSize > 0 ? blockSize : rawLength_);
+    return fileReader_->Start(path, window, newLayout, protocolName);
+}
+
+void PacketManager::DeleteFileReader()
+{
+    fileReader_.reset();
 }

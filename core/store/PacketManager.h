@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -17,6 +18,7 @@
 #include "plugin/frame/ParsedData.h"
 
 class NodeSink;
+class ReadFileThread;
 class PacketFilter;
 class PluginHandler;
 
@@ -56,6 +58,16 @@ public:
     int GetPacket(int32_t n, int wait, PARSED_DATA* out);
     // Copies the whole stored record of packet n (L bytes) into destination.
     int GetParsedData(int32_t n, uint8_t* destination);
+
+    // Writes every stored packet (with a filter active, every passing one) as a data-file
+    // record of 1 + H bytes; reports its own failures.
+    void SaveToFile(const std::string& path);
+    // Empties the store and starts reading the data file; WM_FILE_READ_DONE goes to window
+    // at the end. blockSize 0 means H.
+    int OpenFile(const std::string& path, platform::WindowHandle window, bool newLayout,
+                 const std::string& protocolName, int32_t blockSize);
+    void DeleteFileReader();
+    ReadFileThread* FileReader() { return fileReader_.get(); }
 
     void SetFilter(PacketFilter* filter);
     void FilterOff();
@@ -182,4 +194,5 @@ private:
 
     Worker loader_;
     Worker scan_;
+    std::unique_ptr<ReadFileThread> fileReader_;
 };

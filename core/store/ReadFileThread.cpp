@@ -1,0 +1,79 @@
+#include "core/store/ReadFileThread.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "core/store/DataFileRec.h"
+#include "core/store/PacketManager.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr size_t kPathLimit = 2000;
+constexpr size_t kNameLimit = 256;
+
+} // namespace
+
+ReadFileThread::ReadFileThread(PacketManager* store, int32_t blockSize)
+    : store_(store), blockSize_(blockSize)
+{
+}
+
+ReadFileThread::~ReadFileThread()
+{
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+}
+
+int ReadFileThread::Start(const std::string& path, platform::WindowHandle window, bool newLayout,
+                          const std::string& protocolName)
+{
+    if (thread_.joinable())
+        thread_.join();
+    running_ = true;
+    const bool generic = protocolName.substr(0, kNameLimit - 1) == "Generic";
+    thread_ = std::thread(&ReadFileThread::ThreadProc, this, path.substr(0, kPathLimit - 1), window,
+                          newLayout, generic);
+    return 1;
+}
+
+void ReadFileThread::ThreadProc(std::string path, platform::WindowHandle window, bool newLayout, bool generic)
+{
+    const int32_t recordSize = 1 + blockSize_;
+    // AddPacket takes H bytes of the raw record whatever the block size: never read past ours.
+    const size_t bufferSize = static_cast<size_t>(std::max<int32_t>(recordSize, 1 + store_->RawLength()));
+    std::vector<uint8_t> record(bufferSize, 0);
+    FILE* file = std::fopen(path.c_str(), "rb");
+    struct stat info {};
+    if (file != nullptr && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        file = nullptr;
+        errno = EISDIR;
+    }
+    if (file == nullptr) {
+        platform::ShowMessageBox(std::string("Can't open file: ") + std::strerror(errno));
+    } else {
+        while (!stop_) {
+            if (std::fread(record.data(), 1, static_cast<size_t>(recordSize), file) != static_cast<size_t>(recordSize))
+                break; // the end, or a trailing partial record
+            uint8_t infoByte = record[0];
+            if (!newLayout) {
+                DataFileRec::ConvertOldLayout(record.data(), recordSize);
+                if (generic)
+                    infoByte |= DataFileRec::kInfoGenericLayout;
+            }
+            const int captured = DataFileRec::CapturedLength(record.data(), infoByte, recordSize);
+            store_->AddPacket(record.data() + 1, 0, captured, 0);
+            ++recordsRead_;
+        }
+        std::fclose(file);
+    }
+    running_ = false;
+    platform::PostWindowMessage(window, platform::WM_FILE_READ_DONE, 0, 0);
+}
