@@ -1,0 +1,310 @@
+#include "core/device/PacketBuffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+uint32_t ReadU32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+void WriteU32(uint8_t* p, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+bool IsStatusKind(uint8_t kind)
+{
+    return kind == 2 || (kind >= 5 && kind <= 10);
+}
+
+// Keeps the counted length finite when a never-ending fragmented packet keeps growing.
+constexpr long long kMaxCountedLength = 1 << 30;
+
+} // namespace
+
+PacketBuffer::PacketBuffer() = default;
+PacketBuffer::~PacketBuffer() = default;
+
+int PacketBuffer::ReadPacket(uint8_t*, int*, uint8_t*, int)
+{
+    return 0;
+}
+
+void PacketBuffer::ClearRing()
+{
+    m_ring.fill(0);
+    m_writePos = 0;
+    m_readPos = 0;
+    m_available = 0;
+    m_lastTick = 0;
+    m_wrapCount = 0;
+}
+
+void PacketBuffer::SetCapacity(int capacity)
+{
+    m_capacity = std::max(capacity, 0);
+    // The time stamp is written before the size is known, so the buffer always holds it;
+    // a record longer than the capacity is still never handed out.
+    m_assembly.assign(m_capacity > 0 ? std::max(m_capacity, kRecordHeaderSize) : 0, 0);
+    ResetPacket();
+}
+
+void PacketBuffer::CompactRing()
+{
+    if (m_readPos > 0 && m_available > 0)
+        std::memmove(m_ring.data(), m_ring.data() + m_readPos, static_cast<size_t>(m_available));
+    m_readPos = 0;
+    m_writePos = m_available;
+}
+
+void PacketBuffer::Drop(int count)
+{
+    m_readPos += count;
+    m_available -= count;
+}
+
+void PacketBuffer::PushBackHeader()
+{
+    m_readPos -= 3;
+    m_available += 3;
+}
+
+void PacketBuffer::Received(int count)
+{
+    m_writePos += count;
+    m_available += count;
+}
+
+// Steps 2-4 of the header scan for the candidate at offset from the read position.
+PacketBuffer::Verdict PacketBuffer::JudgeHeader(int offset, int* minimum, bool* isStatus) const
+{
+    const uint8_t* p = Unread() + offset;
+    const uint8_t kind = p[0];
+    const int length = p[1] | p[2] << 8;
+    int m = 0;
+    bool status = false;
+    switch (m_layout) {
+    case kLayoutUndetected:
+        if (kind == 0x00 || kind == 0x04)
+            m = 4;
+        else if (kind == 0x01 && length <= 2)
+            m = 1;
+        else if (IsStatusKind(kind) && offset == 0)
+            status = true;
+        else if ((kind == 0x03 || kind == 0x13) && length == 0)
+            m = 0;
+        else if (kind == 0x10 || kind == 0x14)
+            m = 5;
+        else if (kind == 0x11)
+            m = 2;
+        else
+            return Verdict::NotHeader;
+        break;
+    case kLayoutNew:
+        if (IsStatusKind(kind) && offset == 0)
+            status = true;
+        else if (kind == 0x10 || kind == 0x14)
+            m = 5;
+        else if (kind == 0x11 && length == 2)
+            m = 2;
+        else if (kind == 0x13 && length == 0 && offset == 0)
+            m = 0;
+        else
+            return Verdict::NotHeader;
+        break;
+    default:
+        if (kind == 0x00 || kind == 0x04)
+            m = 4;
+        else if (kind == 0x01 && length == 1)
+            m = 1;
+        else if (kind == 0x03 && length == 0)
+            m = 0;
+        else if (IsStatusKind(kind) && offset == 0)
+            status = true;
+        else
+            return Verdict::NotHeader;
+        break;
+    }
+    if (m_available < m + 3)
+        return offset == 0 ? Verdict::NeedMore : Verdict::NotHeader;
+    if (offset > m_available - 3 - m)
+        return Verdict::NotHeader;
+    const uint8_t* payload = p + 3;
+    if (kind == 0x11 && payload[0] != payload[1])
+        return Verdict::NotHeader;
+    if ((kind == 0x10 || kind == 0x14) &&
+        payload[4] != (payload[0] ^ payload[1] ^ payload[2] ^ payload[3]))
+        return Verdict::NotHeader;
+    if (length > m_capacity || length < m)
+        return Verdict::NotHeader;
+    *minimum = m;
+    *isStatus = status;
+    return Verdict::Valid;
+}
+
+int PacketBuffer::FindFollowingHeader(int from) const
+{
+    for (int i = from; i <= m_available - 3; ++i) {
+        int m = 0;
+        bool status = false;
+        if (JudgeHeader(i, &m, &status) == Verdict::Valid)
+            return i - 3;
+    }
+    return -1;
+}
+
+PacketBuffer::ScanResult PacketBuffer::ScanHeader()
+{
+    ScanResult result;
+    if (m_available < 3)
+        return result;
+    for (int i = 0; i <= m_available - 3; ++i) {
+        int m = 0;
+        bool status = false;
+        const Verdict verdict = JudgeHeader(i, &m, &status);
+        if (verdict == Verdict::NeedMore)
+            return result;
+        if (verdict == Verdict::NotHeader)
+            continue;
+        const uint8_t* p = Unread() + i;
+        const int length = p[1] | p[2] << 8;
+        // Without the new layout's following header, only a whole frame shows that the
+        // header is real.
+        if (m_layout != kLayoutNew && !status && length + 3 > m_available - i) {
+            if (i == 0)
+                return result;
+            result.what = ScanResult::Junk;
+            result.junk = m_available;
+            return result;
+        }
+        if (i > 0) {
+            result.what = ScanResult::Junk;
+            result.junk = i;
+            return result;
+        }
+        if (m_layout == kLayoutUndetected)
+            m_layout = (p[0] & 0x10) != 0 ? kLayoutNew : kLayoutOld;
+        result.what = ScanResult::Header;
+        result.kind = p[0];
+        result.length = length;
+        if (m_layout == kLayoutNew) {
+            const int next = FindFollowingHeader(m + 3);
+            result.next = next;
+        }
+        Drop(3);
+        return result;
+    }
+    result.what = ScanResult::Junk;
+    result.junk = m_available;
+    return result;
+}
+
+std::pair<uint32_t, uint32_t> PacketBuffer::ExtendTick(uint32_t ticks)
+{
+    // A late value from before the last wrap. At capture start this gives 0 - 1, all bits
+    // set, as the wrap count.
+    if ((ticks & 0x80000000u) != 0 && m_lastTick <= 0x40000000u)
+        return {ticks, m_wrapCount - 1u};
+    if (ticks > m_lastTick) {
+        m_lastTick = ticks;
+        return {ticks, m_wrapCount};
+    }
+    if (m_lastTick - ticks > 0x20000000u) {
+        ++m_wrapCount;
+        m_lastTick = ticks;
+        return {ticks, m_wrapCount};
+    }
+    return {ticks, m_wrapCount};
+}
+
+void PacketBuffer::StartRecord(uint32_t ticks)
+{
+    const auto [low, wraps] = ExtendTick(ticks);
+    WriteU32(m_assembly.data(), low);
+    WriteU32(m_assembly.data() + 4, wraps);
+    m_assembly[8] = 0;
+    m_assembly[9] = 0;
+    m_assembledLength = kRecordHeaderSize;
+}
+
+void PacketBuffer::Append(const uint8_t* bytes, int count)
+{
+    if (count <= 0)
+        return;
+    if (m_assembledLength + static_cast<long long>(count) <= m_capacity)
+        std::memcpy(m_assembly.data() + m_assembledLength, bytes, static_cast<size_t>(count));
+    m_assembledLength =
+        static_cast<int>(std::min(m_assembledLength + static_cast<long long>(count), kMaxCountedLength));
+}
+
+void PacketBuffer::AppendSkipping(const uint8_t* bytes, int count, int skip)
+{
+    if (count >= skip)
+        Append(bytes + skip, count - skip);
+    else
+        Append(bytes, count);
+}
+
+int PacketBuffer::CheckRepeat(int status)
+{
+    const uint32_t ticks = ReadU32(m_assembly.data());
+    if (ticks == m_previousRecordTick && m_errorBefore)
+        status = kPacketRepeated;
+    else
+        m_errorBefore = false;
+    m_previousRecordTick = ticks;
+    return status;
+}
+
+int PacketBuffer::HandOut(int status, int* length, uint8_t* record)
+{
+    if (status == kPacketResync && length != nullptr)
+        *length = 0;
+    const bool hasRecord = status == kPacketComplete || status == kPacketIncomplete ||
+                           (status == kPacketOverflow && m_assembledLength > kRecordHeaderSize);
+    if (hasRecord) {
+        if (m_assembledLength <= m_capacity) {
+            if (record != nullptr) {
+                std::memcpy(record, m_assembly.data(), static_cast<size_t>(m_assembledLength));
+                const int n = m_assembledLength - kRecordHeaderSize;
+                record[8] = static_cast<uint8_t>(n);
+                record[9] = static_cast<uint8_t>(n >> 8);
+            }
+            if (length != nullptr)
+                *length = m_assembledLength;
+        } else {
+            // Its bytes were never stored: the caller learns that a packet was lost, and
+            // gets nothing beyond the capacity.
+            if (status == kPacketComplete)
+                status = kPacketIncomplete;
+            if (length != nullptr)
+                *length = 0;
+        }
+        return CheckRepeat(status);
+    }
+    if (status == kPacketPending && m_assembledLength > kRecordHeaderSize)
+        return CheckRepeat(status);
+    return status;
+}
+
+void PacketBuffer::ResetPacket()
+{
+    m_fragmentLength = 0;
+    m_assembledLength = 0;
+    m_currentTick = kNoTick;
+    m_fragmentOpen = false;
+}
+
+void PacketBuffer::FinishCall(int status)
+{
+    if (status != kPacketPending)
+        ResetPacket();
+    if (status == kPacketIncomplete || status == kPacketResync || status == kPacketOverflow ||
+        status == kPacketStatusFrame)
+        m_errorBefore = true;
+}
