@@ -69,8 +69,11 @@ void ReadFileThread::ThreadProc(std::string path, platform::WindowHandle window,
                     infoByte |= DataFileRec::kInfoGenericLayout;
             }
             const int captured = DataFileRec::CapturedLength(record.data(), infoByte, recordSize);
-            store_->AddPacket(record.data() + 1, 0, captured, 0);
             ++recordsRead_;
+            // A store that refuses a packet (disk full, buffer limit) refuses the rest too:
+            // stop instead of failing, and reporting, once per remaining record.
+            if (store_->AddPacket(record.data() + 1, 0, captured, 0) == 0)
+                break;
         }
         std::fclose(file);
     }

@@ -336,3 +336,23 @@ TEST(DataFile, SmallerBlockSizeThanTheRecord)
     EXPECT_EQ(p.status, PARSE_OK);
     EXPECT_EQ(p.infoFlags, 0x11);
 }
+
+TEST(DataFile, ReadingStopsWhenTheStoreRefusesPackets)
+{
+    TempFolder folder;
+    FileStore s(folder, "a");
+    for (int i = 0; i < 5; ++i)
+        s.Add({static_cast<uint8_t>(i)}, 0x85);
+    s.store.SaveToFile(folder / "five.pld");
+
+    // A store without a plug-in refuses every packet.
+    PacketManager refusing;
+    ASSERT_EQ(refusing.Init(s.host.RawLength(), s.host.ParsedLength()), 1);
+    refusing.CreateBufferFile(getpid(), folder.Path().string() + "/c");
+    refusing.Reset();
+    platform::WindowMessageRecorder messages;
+    ASSERT_EQ(refusing.OpenFile(folder / "five.pld", kWindow, true, "Generic", 0), 1);
+    ASSERT_TRUE(messages.WaitFor(platform::WM_FILE_READ_DONE, kTimeoutMs));
+    EXPECT_EQ(refusing.FileReader()->RecordsRead(), 1);
+    EXPECT_EQ(refusing.GetPacketCount(0), 0);
+}
