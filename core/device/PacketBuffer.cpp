@@ -37,47 +37,47 @@ int PacketBuffer::ReadPacket(uint8_t*, int*, uint8_t*, int)
 
 void PacketBuffer::ClearRing()
 {
-    m_ring.fill(0);
-    m_writePos = 0;
-    m_readPos = 0;
-    m_available = 0;
-    m_lastTick = 0;
-    m_wrapCount = 0;
+    ring_.fill(0);
+    writePos_ = 0;
+    readPos_ = 0;
+    available_ = 0;
+    lastTick_ = 0;
+    wrapCount_ = 0;
 }
 
 void PacketBuffer::SetCapacity(int capacity)
 {
-    m_capacity = std::max(capacity, 0);
+    capacity_ = std::max(capacity, 0);
     // The time stamp is written before the size is known, so the buffer always holds it;
     // a record longer than the capacity is still never handed out.
-    m_assembly.assign(m_capacity > 0 ? std::max(m_capacity, kRecordHeaderSize) : 0, 0);
+    assembly_.assign(capacity_ > 0 ? std::max(capacity_, kRecordHeaderSize) : 0, 0);
     ResetPacket();
 }
 
 void PacketBuffer::CompactRing()
 {
-    if (m_readPos > 0 && m_available > 0)
-        std::memmove(m_ring.data(), m_ring.data() + m_readPos, static_cast<size_t>(m_available));
-    m_readPos = 0;
-    m_writePos = m_available;
+    if (readPos_ > 0 && available_ > 0)
+        std::memmove(ring_.data(), ring_.data() + readPos_, static_cast<size_t>(available_));
+    readPos_ = 0;
+    writePos_ = available_;
 }
 
 void PacketBuffer::Drop(int count)
 {
-    m_readPos += count;
-    m_available -= count;
+    readPos_ += count;
+    available_ -= count;
 }
 
 void PacketBuffer::PushBackHeader()
 {
-    m_readPos -= 3;
-    m_available += 3;
+    readPos_ -= 3;
+    available_ += 3;
 }
 
 void PacketBuffer::Received(int count)
 {
-    m_writePos += count;
-    m_available += count;
+    writePos_ += count;
+    available_ += count;
 }
 
 // Steps 2-4 of the header scan for the candidate at offset from the read position.
@@ -88,7 +88,7 @@ PacketBuffer::Verdict PacketBuffer::JudgeHeader(int offset, int* minimum, bool* 
     const int length = p[1] | p[2] << 8;
     int m = 0;
     bool status = false;
-    switch (m_layout) {
+    switch (layout_) {
     case kLayoutUndetected:
         if (kind == 0x00 || kind == 0x04)
             m = 4;
@@ -130,9 +130,9 @@ PacketBuffer::Verdict PacketBuffer::JudgeHeader(int offset, int* minimum, bool* 
             return Verdict::NotHeader;
         break;
     }
-    if (m_available < m + 3)
+    if (available_ < m + 3)
         return offset == 0 ? Verdict::NeedMore : Verdict::NotHeader;
-    if (offset > m_available - 3 - m)
+    if (offset > available_ - 3 - m)
         return Verdict::NotHeader;
     const uint8_t* payload = p + 3;
     if (kind == 0x11 && payload[0] != payload[1])
@@ -140,7 +140,7 @@ PacketBuffer::Verdict PacketBuffer::JudgeHeader(int offset, int* minimum, bool* 
     if ((kind == 0x10 || kind == 0x14) &&
         payload[4] != (payload[0] ^ payload[1] ^ payload[2] ^ payload[3]))
         return Verdict::NotHeader;
-    if (length > m_capacity || length < m)
+    if (length > capacity_ || length < m)
         return Verdict::NotHeader;
     *minimum = m;
     *isStatus = status;
@@ -149,7 +149,7 @@ PacketBuffer::Verdict PacketBuffer::JudgeHeader(int offset, int* minimum, bool* 
 
 int PacketBuffer::FindFollowingHeader(int from) const
 {
-    for (int i = from; i <= m_available - 3; ++i) {
+    for (int i = from; i <= available_ - 3; ++i) {
         int m = 0;
         bool status = false;
         if (JudgeHeader(i, &m, &status) == Verdict::Valid)
@@ -161,9 +161,9 @@ int PacketBuffer::FindFollowingHeader(int from) const
 PacketBuffer::ScanResult PacketBuffer::ScanHeader()
 {
     ScanResult result;
-    if (m_available < 3)
+    if (available_ < 3)
         return result;
-    for (int i = 0; i <= m_available - 3; ++i) {
+    for (int i = 0; i <= available_ - 3; ++i) {
         int m = 0;
         bool status = false;
         const Verdict verdict = JudgeHeader(i, &m, &status);
@@ -175,11 +175,11 @@ PacketBuffer::ScanResult PacketBuffer::ScanHeader()
         const int length = p[1] | p[2] << 8;
         // Without the new layout's following header, only a whole frame shows that the
         // header is real.
-        if (m_layout != kLayoutNew && !status && length + 3 > m_available - i) {
+        if (layout_ != kLayoutNew && !status && length + 3 > available_ - i) {
             if (i == 0)
                 return result;
             result.what = ScanResult::Junk;
-            result.junk = m_available;
+            result.junk = available_;
             return result;
         }
         if (i > 0) {
@@ -187,12 +187,12 @@ PacketBuffer::ScanResult PacketBuffer::ScanHeader()
             result.junk = i;
             return result;
         }
-        if (m_layout == kLayoutUndetected)
-            m_layout = (p[0] & 0x10) != 0 ? kLayoutNew : kLayoutOld;
+        if (layout_ == kLayoutUndetected)
+            layout_ = (p[0] & 0x10) != 0 ? kLayoutNew : kLayoutOld;
         result.what = ScanResult::Header;
         result.kind = p[0];
         result.length = length;
-        if (m_layout == kLayoutNew) {
+        if (layout_ == kLayoutNew) {
             const int next = FindFollowingHeader(m + 3);
             result.next = next;
         }
@@ -200,7 +200,7 @@ PacketBuffer::ScanResult PacketBuffer::ScanHeader()
         return result;
     }
     result.what = ScanResult::Junk;
-    result.junk = m_available;
+    result.junk = available_;
     return result;
 }
 
@@ -208,38 +208,38 @@ std::pair<uint32_t, uint32_t> PacketBuffer::ExtendTick(uint32_t ticks)
 {
     // A late value from before the last wrap. At capture start this gives 0 - 1, all bits
     // set, as the wrap count.
-    if ((ticks & 0x80000000u) != 0 && m_lastTick <= 0x40000000u)
-        return {ticks, m_wrapCount - 1u};
-    if (ticks > m_lastTick) {
-        m_lastTick = ticks;
-        return {ticks, m_wrapCount};
+    if ((ticks & 0x80000000u) != 0 && lastTick_ <= 0x40000000u)
+        return {ticks, wrapCount_ - 1u};
+    if (ticks > lastTick_) {
+        lastTick_ = ticks;
+        return {ticks, wrapCount_};
     }
-    if (m_lastTick - ticks > 0x20000000u) {
-        ++m_wrapCount;
-        m_lastTick = ticks;
-        return {ticks, m_wrapCount};
+    if (lastTick_ - ticks > 0x20000000u) {
+        ++wrapCount_;
+        lastTick_ = ticks;
+        return {ticks, wrapCount_};
     }
-    return {ticks, m_wrapCount};
+    return {ticks, wrapCount_};
 }
 
 void PacketBuffer::StartRecord(uint32_t ticks)
 {
     const auto [low, wraps] = ExtendTick(ticks);
-    WriteU32(m_assembly.data(), low);
-    WriteU32(m_assembly.data() + 4, wraps);
-    m_assembly[8] = 0;
-    m_assembly[9] = 0;
-    m_assembledLength = kRecordHeaderSize;
+    WriteU32(assembly_.data(), low);
+    WriteU32(assembly_.data() + 4, wraps);
+    assembly_[8] = 0;
+    assembly_[9] = 0;
+    assembledLength_ = kRecordHeaderSize;
 }
 
 void PacketBuffer::Append(const uint8_t* bytes, int count)
 {
     if (count <= 0)
         return;
-    if (m_assembledLength + static_cast<long long>(count) <= m_capacity)
-        std::memcpy(m_assembly.data() + m_assembledLength, bytes, static_cast<size_t>(count));
-    m_assembledLength =
-        static_cast<int>(std::min(m_assembledLength + static_cast<long long>(count), kMaxCountedLength));
+    if (assembledLength_ + static_cast<long long>(count) <= capacity_)
+        std::memcpy(assembly_.data() + assembledLength_, bytes, static_cast<size_t>(count));
+    assembledLength_ =
+        static_cast<int>(std::min(assembledLength_ + static_cast<long long>(count), kMaxCountedLength));
 }
 
 void PacketBuffer::AppendSkipping(const uint8_t* bytes, int count, int skip)
@@ -252,12 +252,12 @@ void PacketBuffer::AppendSkipping(const uint8_t* bytes, int count, int skip)
 
 int PacketBuffer::CheckRepeat(int status)
 {
-    const uint32_t ticks = ReadU32(m_assembly.data());
-    if (ticks == m_previousRecordTick && m_errorBefore)
+    const uint32_t ticks = ReadU32(assembly_.data());
+    if (ticks == previousRecordTick_ && errorBefore_)
         status = kPacketRepeated;
     else
-        m_errorBefore = false;
-    m_previousRecordTick = ticks;
+        errorBefore_ = false;
+    previousRecordTick_ = ticks;
     return status;
 }
 
@@ -266,17 +266,17 @@ int PacketBuffer::HandOut(int status, int* length, uint8_t* record)
     if (status == kPacketResync && length != nullptr)
         *length = 0;
     const bool hasRecord = status == kPacketComplete || status == kPacketIncomplete ||
-                           (status == kPacketOverflow && m_assembledLength > kRecordHeaderSize);
+                           (status == kPacketOverflow && assembledLength_ > kRecordHeaderSize);
     if (hasRecord) {
-        if (m_assembledLength <= m_capacity) {
+        if (assembledLength_ <= capacity_) {
             if (record != nullptr) {
-                std::memcpy(record, m_assembly.data(), static_cast<size_t>(m_assembledLength));
-                const int n = m_assembledLength - kRecordHeaderSize;
+                std::memcpy(record, assembly_.data(), static_cast<size_t>(assembledLength_));
+                const int n = assembledLength_ - kRecordHeaderSize;
                 record[8] = static_cast<uint8_t>(n);
                 record[9] = static_cast<uint8_t>(n >> 8);
             }
             if (length != nullptr)
-                *length = m_assembledLength;
+                *length = assembledLength_;
         } else {
             // Its bytes were never stored: the caller learns that a packet was lost, and
             // gets nothing beyond the capacity.
@@ -287,17 +287,17 @@ int PacketBuffer::HandOut(int status, int* length, uint8_t* record)
         }
         return CheckRepeat(status);
     }
-    if (status == kPacketPending && m_assembledLength > kRecordHeaderSize)
+    if (status == kPacketPending && assembledLength_ > kRecordHeaderSize)
         return CheckRepeat(status);
     return status;
 }
 
 void PacketBuffer::ResetPacket()
 {
-    m_fragmentLength = 0;
-    m_assembledLength = 0;
-    m_currentTick = kNoTick;
-    m_fragmentOpen = false;
+    fragmentLength_ = 0;
+    assembledLength_ = 0;
+    currentTick_ = kNoTick;
+    fragmentOpen_ = false;
 }
 
 void PacketBuffer::FinishCall(int status)
@@ -306,5 +306,5 @@ void PacketBuffer::FinishCall(int status)
         ResetPacket();
     if (status == kPacketIncomplete || status == kPacketResync || status == kPacketOverflow ||
         status == kPacketStatusFrame)
-        m_errorBefore = true;
+        errorBefore_ = true;
 }

@@ -53,11 +53,11 @@ public:
     // capacity is set, ReadPacket returns 9 without reading.
     void SetCapacity(int capacity);
 
-    int Capacity() const { return m_capacity; }
-    int Layout() const { return m_layout; }
-    int ResyncCount() const { return m_resyncCount; }
-    uint32_t LastTickValue() const { return m_lastTick; }
-    uint32_t WrapCount() const { return m_wrapCount; }
+    int Capacity() const { return capacity_; }
+    int Layout() const { return layout_; }
+    int ResyncCount() const { return resyncCount_; }
+    uint32_t LastTickValue() const { return lastTick_; }
+    uint32_t WrapCount() const { return wrapCount_; }
 
 protected:
     // What the header scan found at the read position.
@@ -72,11 +72,11 @@ protected:
     // Moves the unread bytes to the start of the ring.
     void CompactRing();
     ScanResult ScanHeader();
-    const uint8_t* Unread() const { return m_ring.data() + m_readPos; }
+    const uint8_t* Unread() const { return ring_.data() + readPos_; }
     void Drop(int count);
     void PushBackHeader();
-    int FreeSpace() const { return kRingSize - m_writePos; }
-    uint8_t* WritePosition() { return m_ring.data() + m_writePos; }
+    int FreeSpace() const { return kRingSize - writePos_; }
+    uint8_t* WritePosition() { return ring_.data() + writePos_; }
     void Received(int count);
 
     // {ticks, wrap count} of a 32-bit tick value; updates the extension state.
@@ -89,31 +89,31 @@ protected:
     void Append(const uint8_t* bytes, int count);
     // Appends count bytes less the first skip of them when there are at least that many.
     void AppendSkipping(const uint8_t* bytes, int count, int skip);
-    bool HasAssemblyBuffer() const { return !m_assembly.empty(); }
+    bool HasAssemblyBuffer() const { return !assembly_.empty(); }
     // Copies the record out (step 4 of the framing) and applies the repeat test.
     int HandOut(int status, int* length, uint8_t* record);
     // Ends a call: packet state and error flag by the final status.
     void FinishCall(int status);
     void ResetPacket();
-    int TickPrefix() const { return m_layout == kLayoutNew ? 5 : 4; }
+    int TickPrefix() const { return layout_ == kLayoutNew ? 5 : 4; }
 
-    uint8_t m_resyncCount = 0;
-    int m_capacity = 0;
-    int m_layout = kLayoutUndetected;
-    std::array<uint8_t, kRingSize> m_ring{};
-    int m_writePos = 0;
-    int m_readPos = 0;
-    int m_available = 0;
-    uint32_t m_lastTick = 0;
-    uint32_t m_wrapCount = 0;
-    int m_fragmentLength = 0;
-    int m_assembledLength = 0;
-    std::vector<uint8_t> m_assembly;
-    uint32_t m_currentTick = kNoTick;
-    bool m_fragmentOpen = false;
-    uint32_t m_previousRecordTick = kNoTick;
-    bool m_errorBefore = false;
-    uint8_t m_lastKind = 0;
+    uint8_t resyncCount_ = 0;
+    int capacity_ = 0;
+    int layout_ = kLayoutUndetected;
+    std::array<uint8_t, kRingSize> ring_{};
+    int writePos_ = 0;
+    int readPos_ = 0;
+    int available_ = 0;
+    uint32_t lastTick_ = 0;
+    uint32_t wrapCount_ = 0;
+    int fragmentLength_ = 0;
+    int assembledLength_ = 0;
+    std::vector<uint8_t> assembly_;
+    uint32_t currentTick_ = kNoTick;
+    bool fragmentOpen_ = false;
+    uint32_t previousRecordTick_ = kNoTick;
+    bool errorBefore_ = false;
+    uint8_t lastKind_ = 0;
 
 private:
     enum class Verdict { NotHeader, NeedMore, Valid };

@@ -14,7 +14,7 @@ uint32_t TickOf(const uint8_t* payload)
 
 } // namespace
 
-PacketBufferDravik::PacketBufferDravik(DravikPipe* pipe) : m_pipe(pipe) {}
+PacketBufferDravik::PacketBufferDravik(DravikPipe* pipe) : pipe_(pipe) {}
 
 PacketBufferDravik::~PacketBufferDravik() = default;
 
@@ -23,7 +23,7 @@ int PacketBufferDravik::ReadPacket(uint8_t* kind, int* length, uint8_t* record, 
     // Without an assembly buffer nothing could be handed out; leave the stream unread.
     if (!HasAssemblyBuffer())
         return kPacketPending;
-    m_pipeFailed = false;
+    pipeFailed_ = false;
     CompactRing();
     const ScanResult scan = ScanHeader();
     int status = kPacketPending;
@@ -35,13 +35,13 @@ int PacketBufferDravik::ReadPacket(uint8_t* kind, int* length, uint8_t* record, 
         status = ReadPipe(timeoutMs);
         break;
     case ScanResult::Header:
-        m_lastKind = scan.kind;
+        lastKind_ = scan.kind;
         status = HandleFrame(scan, timeoutMs);
         break;
     }
     if (kind != nullptr)
-        *kind = static_cast<uint8_t>(m_lastKind & ~0x10);
-    if (m_pipeFailed) {
+        *kind = static_cast<uint8_t>(lastKind_ & ~0x10);
+    if (pipeFailed_) {
         ResetPacket();
         return status;
     }
@@ -54,11 +54,11 @@ int PacketBufferDravik::DropJunk(int count)
 {
     Drop(count);
     // An open packet may still get its end: the junk is not a loss of synchronisation yet.
-    if (m_fragmentLength > 0)
+    if (fragmentLength_ > 0)
         return kPacketPending;
-    if (++m_resyncCount > 10) {
-        m_resyncCount = 0;
-        m_layout = kLayoutUndetected;
+    if (++resyncCount_ > 10) {
+        resyncCount_ = 0;
+        layout_ = kLayoutUndetected;
     }
     return kPacketResync;
 }
@@ -68,13 +68,13 @@ int PacketBufferDravik::ReadPipe(int timeoutMs)
     const int requested = std::min(kMaxReadSize, FreeSpace());
     // A full ring still waiting for its frame can never complete it.
     if (requested <= 0)
-        return DropJunk(m_available);
+        return DropJunk(available_);
     int received = 0;
-    const int result = m_pipe != nullptr ? m_pipe->Read(WritePosition(), requested, &received, timeoutMs) : -1;
+    const int result = pipe_ != nullptr ? pipe_->Read(WritePosition(), requested, &received, timeoutMs) : -1;
     if (result == -1)
         return kPacketNothingRead;
     if (result != 0) {
-        m_pipeFailed = true;
+        pipeFailed_ = true;
         return result;
     }
     Received(std::clamp(received, 0, requested));
@@ -87,11 +87,11 @@ int PacketBufferDravik::HandleFrame(const ScanResult& frame, int timeoutMs)
     const uint8_t* payload = Unread();
     // The end of a fragmented packet declares the whole packet; the start frames carried
     // the first part of it.
-    const int declared = type == 0 ? frame.length - m_fragmentLength : frame.length;
+    const int declared = type == 0 ? frame.length - fragmentLength_ : frame.length;
 
     if (frame.next >= 0 && frame.next < declared) {
         // Cut short by the next header: hand out what arrived.
-        if (m_assembledLength == 0)
+        if (assembledLength_ == 0)
             StartRecord(TickOf(payload));
         AppendSkipping(payload, frame.next, TickPrefix());
         Drop(frame.next);
@@ -102,7 +102,7 @@ int PacketBufferDravik::HandleFrame(const ScanResult& frame, int timeoutMs)
     case 4:
         return HandlePacketFrame(frame, declared, timeoutMs);
     case 1:
-        if (frame.length > m_available) {
+        if (frame.length > available_) {
             PushBackHeader();
             return ReadPipe(timeoutMs);
         }
@@ -110,13 +110,13 @@ int PacketBufferDravik::HandleFrame(const ScanResult& frame, int timeoutMs)
         Drop(frame.length);
         return kPacketPending;
     case 3:
-        if (m_assembledLength + static_cast<long long>(m_available) <= m_capacity) {
-            AppendSkipping(payload, m_available, TickPrefix());
-            Drop(m_available);
+        if (assembledLength_ + static_cast<long long>(available_) <= capacity_) {
+            AppendSkipping(payload, available_, TickPrefix());
+            Drop(available_);
         }
         return kPacketOverflow;
     default:
-        Drop(std::min(frame.length, m_available));
+        Drop(std::min(frame.length, available_));
         return kPacketStatusFrame;
     }
 }
@@ -129,35 +129,35 @@ int PacketBufferDravik::HandlePacketFrame(const ScanResult& frame, int declared,
     const uint32_t ticks = TickOf(payload);
     // Compared only while a packet is open, so that a tick value equal to "none" still
     // starts a packet of its own.
-    const bool continues = m_fragmentOpen && ticks == m_currentTick;
+    const bool continues = fragmentOpen_ && ticks == currentTick_;
 
     if (type == 0 && continues && declared < prefix) {
-        const int taken = frame.next >= 0 ? frame.next : m_available;
+        const int taken = frame.next >= 0 ? frame.next : available_;
         AppendSkipping(payload, taken, prefix);
         Drop(taken);
         return kPacketIncomplete;
     }
-    if (!continues && m_fragmentOpen) {
+    if (!continues && fragmentOpen_) {
         // A new packet began: the open one ends incomplete; this frame is read again.
         PushBackHeader();
         return kPacketIncomplete;
     }
     const int whole = type == 0 ? declared : frame.length;
-    if (whole > m_available) {
+    if (whole > available_) {
         PushBackHeader();
         return ReadPipe(timeoutMs);
     }
     if (!continues) {
-        m_currentTick = ticks;
+        currentTick_ = ticks;
         StartRecord(ticks);
     }
     Append(payload + prefix, whole - prefix);
     Drop(whole);
     if (type == 0) {
-        m_resyncCount = 0;
+        resyncCount_ = 0;
         return kPacketComplete;
     }
-    m_fragmentOpen = true;
-    m_fragmentLength = m_assembledLength - kRecordHeaderSize;
+    fragmentOpen_ = true;
+    fragmentLength_ = assembledLength_ - kRecordHeaderSize;
     return kPacketPending;
 }

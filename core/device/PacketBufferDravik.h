@@ -24,6 +24,6 @@ private:
     // Reads more bytes into the ring: 9, 1 for -1, or the pipe's own error code.
     int ReadPipe(int timeoutMs);
 
-    DravikPipe* m_pipe;
-    bool m_pipeFailed = false; // the status of this call is the pipe's own error code
+    DravikPipe* pipe_;
+    bool pipeFailed_ = false; // the status of this call is the pipe's own error code
 };
