@@ -12,7 +12,6 @@
 #include <random>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "core/host/PacketFilter.h"
@@ -20,6 +19,7 @@
 #include "core/store/PacketManager.h"
 #include "platform/WindowMessageRecorder.h"
 #include "tests/support/GenericRecord.h"
+#include "tests/support/StoreSetUp.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -65,11 +65,10 @@ int main(int argc, char** argv)
         return 1;
     }
     PacketManager store;
-    store.SetPluginHandler(&host);
-    store.Init(host.RawLength(), host.ParsedLength());
-    store.CreateBufferFile(getpid(), folder.Path().string() + "/");
-    store.SetCacheSize(20);
-    store.Reset();
+    if (!testsupport::SetUpStore(store, &host, host.RawLength(), host.ParsedLength(), folder.Path().string() + "/", 20)) {
+        std::fprintf(stderr, "cannot set up the store\n");
+        return 1;
+    }
     store.Restart(1);
 
     std::mt19937 random(11);
@@ -145,11 +144,8 @@ int main(int argc, char** argv)
     std::printf("SaveToFile: %d packets in %.2f s, %.0f packets/s\n", packets, saveSeconds, packets / saveSeconds);
 
     PacketManager reopened;
-    reopened.SetPluginHandler(&host);
-    reopened.Init(host.RawLength(), host.ParsedLength());
-    reopened.CreateBufferFile(getpid() + 1, folder.Path().string() + "/second-");
-    reopened.SetCacheSize(20);
-    reopened.Reset();
+    testsupport::SetUpStore(reopened, &host, host.RawLength(), host.ParsedLength(),
+                            folder.Path().string() + "/second-", 20);
     platform::WindowMessageRecorder messages;
     const long rssBefore = ResidentKiB();
     const auto openStart = Clock::now();

@@ -117,9 +117,6 @@ int PluginHandler::Load(const char* pluginPath, const std::string& deviceName)
         return 0;
     // Nothing of an earlier library may stay bound once it is unloaded.
     exports_ = Exports{};
-    hasAutoRegister_ = addressBookSupported_ = hasSetPacketLength_ = hasSetProtocolVersion_ = false;
-    hasRemoveAllNodes_ = hasRemoveNode_ = hasGetNode_ = hasSetNode_ = false;
-    hasMoveNodeDown_ = hasMoveNodeUp_ = false;
     library_.Unload();
     if (!library_.Load(platform::ToNativePath(pluginPath_)))
         return 0;
@@ -139,20 +136,18 @@ void PluginHandler::BindExports()
     Exports& e = exports_;
     if (!Bind(e.parsePacket, "ParsePacket"))
         return;
-    hasSetPacketLength_ = Bind(e.setPacketLength, "SetPacketLength");
-    if (hasSetPacketLength_)
+    if (Bind(e.setPacketLength, "SetPacketLength"))
         e.setPacketLength(parsedLength_);
     if (!protocolVersions_.empty())
-        hasSetProtocolVersion_ = Bind(e.setProtocolVersion, "SetProtocolVersion");
-    addressBookSupported_ = Bind(e.getPendingRec, "GetPendingRec");
-    if (addressBookSupported_) {
-        hasAutoRegister_ = Bind(e.setAddrBookAutoRegister, "SetAddrBookAutoRegister");
-        hasGetNode_ = Bind(e.getNodeAdrB, "GetNodeAdrB");
-        hasSetNode_ = Bind(e.setNodeAdrB, "SetNodeAdrB");
-        hasRemoveAllNodes_ = Bind(e.removeAllNodesAddrBook, "RemoveAllNodesAddrBook");
-        hasRemoveNode_ = Bind(e.removeNodeAdrB, "RemoveNodeAdrB");
-        hasMoveNodeDown_ = Bind(e.moveNodeDownAdrB, "MoveNodeDownAdrB");
-        hasMoveNodeUp_ = Bind(e.moveNodeUpAdrB, "MoveNodeUpAdrB");
+        Bind(e.setProtocolVersion, "SetProtocolVersion");
+    if (Bind(e.getPendingRec, "GetPendingRec")) {
+        Bind(e.setAddrBookAutoRegister, "SetAddrBookAutoRegister");
+        Bind(e.getNodeAdrB, "GetNodeAdrB");
+        Bind(e.setNodeAdrB, "SetNodeAdrB");
+        Bind(e.removeAllNodesAddrBook, "RemoveAllNodesAddrBook");
+        Bind(e.removeNodeAdrB, "RemoveNodeAdrB");
+        Bind(e.moveNodeDownAdrB, "MoveNodeDownAdrB");
+        Bind(e.moveNodeUpAdrB, "MoveNodeUpAdrB");
         Bind(e.setChipType, "SetChipType");
         Bind(e.getFieldIndexTable, "GetFieldIndexTable");
     }

@@ -44,16 +44,17 @@ public:
                                 std::string& descriptionPath);
     static std::string CommonTablePath(const std::string& descriptionPath);
 
-    bool HasAutoRegister() const { return hasAutoRegister_; }
-    bool AddressBookSupported() const { return addressBookSupported_; }
-    bool HasSetPacketLength() const { return hasSetPacketLength_; }
-    bool HasSetProtocolVersion() const { return hasSetProtocolVersion_; }
-    bool HasRemoveAllNodes() const { return hasRemoveAllNodes_; }
-    bool HasRemoveNode() const { return hasRemoveNode_; }
-    bool HasGetNode() const { return hasGetNode_; }
-    bool HasSetNode() const { return hasSetNode_; }
-    bool HasMoveNodeDown() const { return hasMoveNodeDown_; }
-    bool HasMoveNodeUp() const { return hasMoveNodeUp_; }
+    // Which exports were bound at the last load.
+    bool HasAutoRegister() const { return exports_.setAddrBookAutoRegister != nullptr; }
+    bool AddressBookSupported() const { return exports_.getPendingRec != nullptr; }
+    bool HasSetPacketLength() const { return exports_.setPacketLength != nullptr; }
+    bool HasSetProtocolVersion() const { return exports_.setProtocolVersion != nullptr; }
+    bool HasRemoveAllNodes() const { return exports_.removeAllNodesAddrBook != nullptr; }
+    bool HasRemoveNode() const { return exports_.removeNodeAdrB != nullptr; }
+    bool HasGetNode() const { return exports_.getNodeAdrB != nullptr; }
+    bool HasSetNode() const { return exports_.setNodeAdrB != nullptr; }
+    bool HasMoveNodeDown() const { return exports_.moveNodeDownAdrB != nullptr; }
+    bool HasMoveNodeUp() const { return exports_.moveNodeUpAdrB != nullptr; }
 
     int ParsePacket(const uint8_t* raw, PARSED_DATA* out, double clockMultiplier,
                     int capturedLength);
@@ -97,16 +98,6 @@ private:
     uint16_t rawLength_ = 0;
     uint16_t parsedLength_ = 0;
     uint16_t hexPageSize_ = 11;
-    bool hasAutoRegister_ = false;
-    bool addressBookSupported_ = false;
-    bool hasSetPacketLength_ = false;
-    bool hasSetProtocolVersion_ = false;
-    bool hasRemoveAllNodes_ = false;
-    bool hasRemoveNode_ = false;
-    bool hasGetNode_ = false;
-    bool hasSetNode_ = false;
-    bool hasMoveNodeDown_ = false;
-    bool hasMoveNodeUp_ = false;
     std::vector<std::string> protocolVersions_;
     std::vector<std::string> radioSettings_;
     std::vector<FW_REC> firmware_;

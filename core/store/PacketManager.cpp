@@ -78,8 +78,8 @@ int PacketManager::SetCacheSize(uint16_t mb)
     ClearIndex(true);
     // K may have changed: the stored packets get an index of the new block size.
     RebuildAllIndex();
-    if (filterActive_)
-        filteredCount_ = 0, lastMatched_ = 0, matches_.clear();
+    filteredCount_ = 0;
+    lastMatched_ = 0;
     return allocated;
 }
 
@@ -414,7 +414,6 @@ int PacketManager::SlideWindow(int32_t victim)
     next.state = BLOCK_LOADING;
     next.loaded = next.first - 1;
     old.slot = 0;
-    spareSlot_ = next.slot;
     loadList_[0] = LoadEntry{next.slot, newBlock};
     loadLength_ = 1;
     loadPosition_ = 0;

@@ -110,7 +110,6 @@ private:
     };
 
     std::vector<BLOCK_INFO>& Active() { return filterActive_ ? filtered_ : all_; }
-    const std::vector<BLOCK_INFO>& Active() const { return filterActive_ ? filtered_ : all_; }
     int32_t& CurrentBlock() { return filterActive_ ? currentFilteredBlock_ : currentBlock_; }
     int K() const { return PacketsPerBlock(); }
 
@@ -177,7 +176,6 @@ private:
     int32_t waitingNumber_ = 0;
     int32_t windowFirst_ = 0;
     int32_t windowLast_ = 0;
-    int32_t spareSlot_ = 0;
 
     mutable std::mutex indexMutex_;
     std::condition_variable handOff_;

@@ -21,6 +21,7 @@
 #include "platform/MessageBoxRecorder.h"
 #include "platform/WindowMessageRecorder.h"
 #include "tests/support/GenericRecord.h"
+#include "tests/support/StoreSetUp.h"
 #include "tests/support/TempFolder.h"
 
 using testsupport::MakeGenericRecord;
@@ -42,11 +43,8 @@ public:
     explicit FileStore(const TempFolder& folder, const std::string& name)
     {
         EXPECT_EQ(host.Load(HALYARD_PATH, ""), 1);
-        store.SetPluginHandler(&host);
-        EXPECT_EQ(store.Init(host.RawLength(), host.ParsedLength()), 1);
-        store.CreateBufferFile(getpid(), folder.Path().string() + "/" + name);
-        EXPECT_EQ(store.SetCacheSize(4), 1);
-        store.Reset();
+        EXPECT_TRUE(testsupport::SetUpStore(store, &host, host.RawLength(), host.ParsedLength(),
+                                            folder.Path().string() + "/" + name, 4));
     }
 
     void Add(const std::vector<uint8_t>& payload, uint8_t status)

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "core/host/PacketFilter.h"
@@ -19,6 +18,7 @@
 #include "platform/WindowMessageRecorder.h"
 #include "plugin/frame/ParsedFieldRec.h"
 #include "tests/support/GenericRecord.h"
+#include "tests/support/StoreSetUp.h"
 #include "tests/support/TempFolder.h"
 
 using namespace std::chrono_literals;
@@ -53,11 +53,7 @@ public:
             folder.Write("Protocols/common.plt", "[Radio_Settings]\nQZ6F1C\n");
             EXPECT_EQ(host.Load(link.c_str(), ""), 1) << host.LoadErrorText();
         }
-        store.SetPluginHandler(&host);
-        EXPECT_EQ(store.Init(271, parsedLength), 1);
-        store.CreateBufferFile(getpid(), folder.Path().string() + "/");
-        EXPECT_EQ(store.SetCacheSize(mb), 1);
-        store.Reset();
+        EXPECT_TRUE(testsupport::SetUpStore(store, &host, 271, parsedLength, folder.Path().string() + "/", mb));
     }
 
     // Adds count generic packets numbered by the store; payload byte 0 tells odd from even.

@@ -1,13 +1,13 @@
 // The add road allocates nothing per packet: only the block index grows, once a block.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <vector>
 
 #include "core/host/PluginHandler.h"
 #include "core/store/PacketManager.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/GenericRecord.h"
+#include "tests/support/StoreSetUp.h"
 #include "tests/support/TempFolder.h"
 
 TEST(PacketStoreAllocation, AddingPacketsAllocatesOnlyForNewBlocks)
@@ -16,11 +16,8 @@ TEST(PacketStoreAllocation, AddingPacketsAllocatesOnlyForNewBlocks)
     PluginHandler host;
     ASSERT_EQ(host.Load(HALYARD_PATH, ""), 1);
     PacketManager store;
-    store.SetPluginHandler(&host);
-    ASSERT_EQ(store.Init(host.RawLength(), host.ParsedLength()), 1);
-    store.CreateBufferFile(getpid(), folder.Path().string() + "/");
-    ASSERT_EQ(store.SetCacheSize(20), 1);
-    store.Reset();
+    ASSERT_TRUE(testsupport::SetUpStore(store, &host, host.RawLength(), host.ParsedLength(),
+                                        folder.Path().string() + "/", 20));
     auto rec = testsupport::MakeGenericRecord(0, 0, std::vector<uint8_t>(60, 0x33), 0xC0, 0x85, host.RawLength());
     constexpr int kPackets = 20000;
     const int32_t blocksBefore = store.BlockCount(false);
