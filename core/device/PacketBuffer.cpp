@@ -43,6 +43,7 @@ void PacketBuffer::ClearRing()
     available_ = 0;
     lastTick_ = 0;
     wrapCount_ = 0;
+    tickSeen_ = false;
 }
 
 void PacketBuffer::SetCapacity(int capacity)
@@ -206,8 +207,14 @@ PacketBuffer::ScanResult PacketBuffer::ScanHeader()
 
 std::pair<uint32_t, uint32_t> PacketBuffer::ExtendTick(uint32_t ticks)
 {
-    // A late value from before the last wrap. At capture start this gives 0 - 1, all bits
-    // set, as the wrap count.
+    // The first value of a capture is taken as it stands: the free-running counter may be
+    // anywhere, and no wrap can lie before it.
+    if (!tickSeen_) {
+        tickSeen_ = true;
+        lastTick_ = ticks;
+        return {ticks, wrapCount_};
+    }
+    // A late value from before the last wrap.
     if ((ticks & 0x80000000u) != 0 && lastTick_ <= 0x40000000u)
         return {ticks, wrapCount_ - 1u};
     if (ticks > lastTick_) {

@@ -106,6 +106,7 @@ protected:
     int available_ = 0;
     uint32_t lastTick_ = 0;
     uint32_t wrapCount_ = 0;
+    bool tickSeen_ = false; // a tick value was extended since construction or ClearRing
     int fragmentLength_ = 0;
     int assembledLength_ = 0;
     std::vector<uint8_t> assembly_;
