@@ -153,7 +153,8 @@ void PacketManager::MarkAllComplete()
 
 // ---------------------------------------------------------------- adding
 
-int PacketManager::AddPacket(uint8_t* rec, int numberIt, int capturedLength, int broadcastOnly)
+int PacketManager::AddPacket(uint8_t* rec, int numberIt, int capturedLength, int broadcastOnly,
+                             uint8_t* info)
 {
     std::lock_guard add(addMutex_);
     if (host_ == nullptr || record_.empty()) {
@@ -171,6 +172,8 @@ int PacketManager::AddPacket(uint8_t* rec, int numberIt, int capturedLength, int
         captureRunning_ = false;
         return 0;
     }
+    if (info != nullptr)
+        *info = static_cast<uint8_t>(staging_.infoFlags & 0xFF);
     std::memcpy(record_.data(), stagingRaw_.data(), rawLength_);
     StoreParsedData(record_.data() + rawLength_, staging_);
     std::memcpy(record_.data() + rawLength_ + kParsedDataStoredSize, stagingFields_.data(), parsedLength_);

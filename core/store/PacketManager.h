@@ -48,7 +48,9 @@ public:
     void SetClockMultiplier(double multiplier) { clockMultiplier_ = multiplier; }
 
     // The road of every packet; rec is H bytes and gets its number when numberIt is set.
-    int AddPacket(uint8_t* rec, int numberIt, int capturedLength, int broadcastOnly);
+    // info, when given, receives the packet's information byte once the plug-in parsed it.
+    int AddPacket(uint8_t* rec, int numberIt, int capturedLength, int broadcastOnly,
+                  uint8_t* info = nullptr);
     void AddErrorRecord(int32_t code);
 
     int32_t GetPacketCount(int useFilter) const;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
+#include <thread>
 #include <vector>
 
 #include "platform/dravik/DravikPipe.h"
@@ -26,10 +28,14 @@ public:
 
     int Read(uint8_t* buffer, int requested, int* received, int) override
     {
-        requests.push_back(requested);
+        if (recordRequests)
+            requests.push_back(requested);
         *received = 0;
         if (steps_.empty()) {
             ++starved;
+            // A quiet pipe waits a little, as a USB transfer would, so a polling reader doesn't spin.
+            if (idleMicroseconds > 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(idleMicroseconds));
             return 0;
         }
         Step& step = steps_.front();
@@ -49,6 +55,9 @@ public:
 
     std::vector<int> requests;
     int starved = 0; // reads after the script ran out
+    // For a reader thread that polls for long: pause when starved, and keep no request list.
+    int idleMicroseconds = 0;
+    bool recordRequests = true;
 
 private:
     std::deque<Step> steps_;

@@ -18,65 +18,13 @@
 #include <unistd.h>
 
 #include "core/device/UdpDataChannel.h"
+#include "tests/support/UdpReceiver.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A UDP socket of the test that datagrams are sent to. Every receive has a time limit, so
-// a datagram that never comes fails the test instead of hanging it.
-class Receiver {
-public:
-    Receiver() : m_socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)) {}
-    ~Receiver()
-    {
-        if (m_socket >= 0)
-            ::close(m_socket);
-    }
-    Receiver(const Receiver&) = delete;
-    Receiver& operator=(const Receiver&) = delete;
-
-    // 0 or the errno of the failing call.
-    int Bind(in_addr_t address, uint16_t port, bool reuseAddress)
-    {
-        if (m_socket < 0)
-            return EBADF;
-        int on = 1;
-        if (reuseAddress && ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0)
-            return errno;
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(port);
-        local.sin_addr.s_addr = address;
-        if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-            return errno;
-        socklen_t size = sizeof local;
-        if (::getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &size) != 0)
-            return errno;
-        m_port = ntohs(local.sin_port);
-        return 0;
-    }
-
-    int Port() const { return m_port; }
-
-    // The next datagram, or nothing when none arrives within the time limit.
-    std::optional<Bytes> Receive(int milliseconds = 2000)
-    {
-        timeval limit{milliseconds / 1000, (milliseconds % 1000) * 1000};
-        if (::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0)
-            return std::nullopt;
-        Bytes buffer(65536);
-        ssize_t size = ::recv(m_socket, buffer.data(), buffer.size(), 0);
-        if (size < 0)
-            return std::nullopt;
-        buffer.resize(static_cast<size_t>(size));
-        return buffer;
-    }
-
-private:
-    int m_socket;
-    int m_port = 0;
-};
+using Receiver = testsupport::UdpReceiver;
 
 // A stored raw record: [u32 number][u64 time stamp][u16 N][N bytes], zero up to recordSize.
 Bytes RawRecord(uint32_t number, uint64_t timeStamp, const Bytes& frame, size_t recordSize)

@@ -6,30 +6,19 @@
 #include <vector>
 
 #include "platform/dravik/DravikHexFile.h"
+#include "tests/support/IntelHexText.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
-// One record line with its checksum.
+using testsupport::kHexEndRecord;
+
 std::string Record(uint8_t type, uint16_t offset, const std::vector<uint8_t>& data)
 {
-    std::vector<uint8_t> bytes = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(offset >> 8),
-                                  static_cast<uint8_t>(offset), type};
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    uint8_t sum = 0;
-    for (uint8_t b : bytes)
-        sum = static_cast<uint8_t>(sum + b);
-    bytes.push_back(static_cast<uint8_t>(-sum));
-    std::string line = ":";
-    char hex[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        line += hex;
-    }
-    return line + "\n";
+    return testsupport::HexRecordLine(type, offset, data);
 }
 
-const std::string kEnd = ":00000001FF\n";
+const std::string kEnd = kHexEndRecord;
 
 struct HexCase {
     const char* name;

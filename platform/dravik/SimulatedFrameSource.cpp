@@ -1,0 +1,3 @@
+#include "platform/dravik/SimulatedFrameSource.h"
+
+SimulatedFrameSource::~SimulatedFrameSource() = default;
