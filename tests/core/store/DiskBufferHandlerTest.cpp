@@ -22,6 +22,7 @@
 
 #include "core/store/DiskBufferHandler.h"
 #include "platform/MessageBoxRecorder.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -633,29 +634,9 @@ TEST_F(DiskBufferTest, ReadersAndWriterShareTheFile)
 namespace {
 
 // Sets or clears TMPDIR for one test.
-class TmpdirSetting {
+class TmpdirSetting : public testsupport::ScopedEnvironment {
 public:
-    explicit TmpdirSetting(const char* value)
-    {
-        if (const char* old = std::getenv("TMPDIR"))
-            previous_ = old;
-        if (value != nullptr)
-            setenv("TMPDIR", value, 1);
-        else
-            unsetenv("TMPDIR");
-    }
-    ~TmpdirSetting()
-    {
-        if (previous_)
-            setenv("TMPDIR", previous_->c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
-    TmpdirSetting(const TmpdirSetting&) = delete;
-    TmpdirSetting& operator=(const TmpdirSetting&) = delete;
-
-private:
-    std::optional<std::string> previous_;
+    explicit TmpdirSetting(const char* value) : ScopedEnvironment("TMPDIR", value) {}
 };
 
 struct TmpdirCase {

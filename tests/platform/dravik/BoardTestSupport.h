@@ -13,6 +13,7 @@
 #include "platform/dravik/SimulatedBoardSource.h"
 #include "platform/dravik/SimulatedFrameSource.h"
 #include "platform/dravik/stream/DeviceFrameWriter.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 
 namespace boardtest {
@@ -20,19 +21,7 @@ namespace boardtest {
 // Points XDG_CONFIG_HOME at a folder of its own for the life of the object.
 class ConfigHome {
 public:
-    ConfigHome()
-    {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            previous_ = old;
-        setenv("XDG_CONFIG_HOME", folder_.Path().c_str(), 1);
-    }
-    ~ConfigHome()
-    {
-        if (previous_)
-            setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
+    ConfigHome() = default;
     ConfigHome(const ConfigHome&) = delete;
     ConfigHome& operator=(const ConfigHome&) = delete;
 
@@ -41,7 +30,7 @@ public:
 
 private:
     testsupport::TempFolder folder_;
-    std::optional<std::string> previous_;
+    testsupport::ScopedEnvironment home_{"XDG_CONFIG_HOME", folder_.Path().c_str()};
 };
 
 // Makes source the board source of DravikEb for the life of the object.

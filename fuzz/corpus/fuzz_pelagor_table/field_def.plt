@@ -1,0 +1,2 @@
+FI|Name|ONE|SN|HEXED|HEXED|Header|Sub header|TRUE|TRUE|ONE
+NOPE|x

@@ -1,0 +1,20 @@
+# The register file that a chip starts with (its name without ".prs").
+# CHIP_TYPE|FILE_NAME  (CHIP_TYPE begins with the chip code in hexadecimal)
+6F1C|QZ6F1C_default
+6F1D|QZ6F1D_default
+6FB2|QZ6FB2_default
+6FB3|QZ6FB3_default
+6FB6|QZ6FB6_default
+3A1E|QZ3A1E_default
+3A1F|QZ3A1F_default
+E61 |QZE61_default
+3A02|QZ3A02_default
+3A0V|QZ3A0V_default
+3A3V|QZ3A3V_default
+3A5C|QZ3A5C_default
+3A5D|QZ3A5D_default
+3A5F|QZ3A5F_default
+3B90|QZ3B90_default
+3B91|QZ3B91_default
+3B92|QZ3B92_default
+3B93|QZ3B93_default

@@ -1,0 +1,9 @@
+# The fields of each ready-made selection; a selection's fields stand together.
+# SG_INDEX|FIELDINDEX
+SEL_COMPACT|FLD_NUMBER
+SEL_COMPACT|FLD_TIME_US
+SEL_COMPACT|FLD_PAYLOAD_HEX
+SEL_LINK   |FLD_NUMBER
+SEL_LINK   |FLD_RSSI
+SEL_LINK   |FLD_LQI
+SEL_LINK   |FLD_CRC
