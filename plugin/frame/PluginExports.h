@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "plugin/frame/AddrBookRec.h"
 #include "plugin/frame/ParsedData.h"
 
 // The exports a plug-in offers under their plain names, and the pointer types the
@@ -17,8 +18,22 @@ PLUGIN_EXPORT int SetPacketLength(int capacity);
 PLUGIN_EXPORT int SetProtocolVersion(int versionIndex);
 PLUGIN_EXPORT int SetChipType(int chipCode);
 
-// The address-book exchange record; its layout belongs to the address-book exchange.
-struct ADDR_BOOK_REC;
+// The address book (the record's text holds the node as NODE_TEXT, see NodeText.h).
+// Pops the oldest notice into rec; 0 when none waits.
+PLUGIN_EXPORT int GetPendingRec(ADDR_BOOK_REC* rec);
+// Stores the auto-registration switch; returns it.
+PLUGIN_EXPORT int SetAddrBookAutoRegister(int on);
+// Writes node index into rec (type 0); 0 when index is not a node.
+PLUGIN_EXPORT int GetNodeAdrB(int index, ADDR_BOOK_REC* rec);
+// Adds the node of rec's name and address, or renames the node of that address; 1 done.
+PLUGIN_EXPORT int SetNodeAdrB(ADDR_BOOK_REC* rec);
+// Empties the book and the seen addresses; the name memory and the queue stay. Nonzero.
+PLUGIN_EXPORT int RemoveAllNodesAddrBook();
+// Deletes node index (past the end: the last); queues no notice. Nonzero.
+PLUGIN_EXPORT int RemoveNodeAdrB(int index);
+// Swap nodes index and index + 1 (down) or index - 1 and index (up); 0 out of range.
+PLUGIN_EXPORT int MoveNodeDownAdrB(int index);
+PLUGIN_EXPORT int MoveNodeUpAdrB(int index);
 
 // Called by a Bluetooth low energy plug-in with a new 16-byte long-term key.
 using BleLtkUpdateCallback = void (*)(const uint8_t* key);

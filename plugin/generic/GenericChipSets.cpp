@@ -1,6 +1,7 @@
 #include "plugin/generic/GenericChipSets.h"
 
 #include "core/device/ChipCodes.h"
+#include "plugin/frame/OwnClockDivisor.h"
 
 bool IsSplitTimestampChip(int chipCode)
 {
@@ -43,28 +44,13 @@ bool IsFullDbRssiChip(int chipCode)
 
 unsigned GenericClockDivisor(int chipCode)
 {
-    switch (chipCode) {
-    case 0x6F1C: case 0x3A1E: case 0x0E61:
-        return 26;
-    case 0x6F1D: case 0x3A1F:
-        return 24;
-    default:
-        return IsTransceiverChip(chipCode) ? 24 : 32;
-    }
+    if (unsigned divisor = OwnClockDivisor(chipCode))
+        return divisor;
+    return IsTransceiverChip(chipCode) ? 24 : 32;
 }
 
 GenericRssiRule GenericRssiRuleFor(int chipCode)
 {
-    switch (chipCode) {
-    case 0x6E7A: case 0x6E7B:
-        return {45, -85, 10};
-    case 0x6F48:
-        return {76, -88, 6};
-    case 0x6F86: case 0x6F87: case 0x6F89:
-        return {73, -87, 10};
-    case 0x3A5C: case 0x3A5D: case 0x3A5F: case 0x3B90: case 0x3B91:
-        return {102, 0, 0};
-    default:
-        return {72, 0, 0};
-    }
+    // Here QZ6E7B's own code reads its RSSI like QZ6E7A.
+    return RssiRuleFor(chipCode == 0x6E7B ? 0x6E7A : chipCode);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plugin/frame/RssiRule.h"
+
 // The chip rules of the generic decoder, by 16-bit chip code.
 
 // Time stamp split: high part in units of 5000 ticks, low 16 bits in ticks.
@@ -14,9 +16,5 @@ bool IsFullDbRssiChip(int chipCode);
 unsigned GenericClockDivisor(int chipCode);
 
 // What turns the raw RSSI byte into dBm, and the RSSI range that LQI 0..255 spans.
-struct GenericRssiRule {
-    int offset;
-    int lqiLow;
-    int lqiHigh;
-};
+using GenericRssiRule = RssiRule;
 GenericRssiRule GenericRssiRuleFor(int chipCode);
