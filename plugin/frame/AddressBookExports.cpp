@@ -7,12 +7,6 @@ PLUGIN_EXPORT int GetPendingRec(ADDR_BOOK_REC* rec)
     return TheNodeAddressBook().GetPendingRec(rec);
 }
 
-PLUGIN_EXPORT int SetAddrBookAutoRegister(int on)
-{
-    ThePluginSettings().autoRegister.store(on, std::memory_order_relaxed);
-    return on;
-}
-
 PLUGIN_EXPORT int GetNodeAdrB(int index, ADDR_BOOK_REC* rec)
 {
     return TheNodeAddressBook().GetNodeAdrB(index, rec);

@@ -18,3 +18,10 @@ PLUGIN_EXPORT int SetChipType(int chipCode)
     ThePluginSettings().chipCode.store(chipCode, std::memory_order_relaxed);
     return chipCode;
 }
+
+// Whether frames add unknown addresses to the address book by themselves.
+PLUGIN_EXPORT int SetAddrBookAutoRegister(int on)
+{
+    ThePluginSettings().autoRegister.store(on, std::memory_order_relaxed);
+    return on;
+}
