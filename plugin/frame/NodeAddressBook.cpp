@@ -1,6 +1,7 @@
 #include "plugin/frame/NodeAddressBook.h"
 
 #include <cstdio>
+#include <span>
 #include <utility>
 
 #include "plugin/frame/NodeText.h"
@@ -15,51 +16,11 @@ bool Counts(uint32_t address)
     return first != 0x00 && first != 0xFF;
 }
 
-bool HasBuffer(const ADDR_BOOK_REC* rec)
-{
-    return rec != nullptr && rec->text != nullptr;
-}
-
 } // namespace
 
 NodeAddressBook::NodeAddressBook(int maxNodes)
-    : maxNodes_(maxNodes)
+    : NodeBookCore(maxNodes)
 {
-}
-
-int NodeAddressBook::NodeCount() const
-{
-    std::lock_guard lock(bookMutex_);
-    return static_cast<int>(nodes_.size());
-}
-
-int NodeAddressBook::GetPendingRec(ADDR_BOOK_REC* rec)
-{
-    // Without a record the notice would be lost: leave it queued.
-    if (!HasBuffer(rec))
-        return 0;
-    ADDR_BOOK_PENDING_REC notice;
-    if (!queue_.Pop(notice))
-        return 0;
-    rec->type = static_cast<uint32_t>(notice.type);
-    rec->index = notice.index;
-    rec->value = static_cast<uint32_t>(notice.id);
-    FormatNodeText(rec->text, notice.name, notice.address);
-    return 1;
-}
-
-int NodeAddressBook::GetNodeAdrB(int index, ADDR_BOOK_REC* rec)
-{
-    if (!HasBuffer(rec) || index < 0)
-        return 0;
-    std::lock_guard lock(bookMutex_);
-    if (static_cast<size_t>(index) >= nodes_.size())
-        return 0;
-    rec->type = 0;
-    rec->index = static_cast<uint16_t>(index);
-    const NODE_INFO& node = nodes_[static_cast<size_t>(index)];
-    FormatNodeText(rec->text, node.name, node.address);
-    return 1;
 }
 
 int NodeAddressBook::SetNodeAdrB(const ADDR_BOOK_REC* rec)
@@ -79,47 +40,10 @@ int NodeAddressBook::SetNodeAdrB(const ADDR_BOOK_REC* rec)
     return 1;
 }
 
-int NodeAddressBook::RemoveAllNodesAddrBook()
+void NodeAddressBook::ClearSeen()
 {
-    std::lock_guard lock(bookMutex_);
-    nodes_.clear();
     seenFirst_.Clear();
     seenSecond_.Clear();
-    addedNodes_ = 0;
-    nextId_ = 0;
-    return 1;
-}
-
-int NodeAddressBook::RemoveNodeAdrB(int index)
-{
-    if (index < 0)
-        return 1;
-    std::lock_guard lock(bookMutex_);
-    if (nodes_.empty())
-        return 1;
-    size_t at = static_cast<size_t>(index) < nodes_.size() ? static_cast<size_t>(index) : nodes_.size() - 1;
-    nodes_.erase(nodes_.begin() + static_cast<std::ptrdiff_t>(at));
-    return 1;
-}
-
-int NodeAddressBook::MoveNodeDownAdrB(int index)
-{
-    std::lock_guard lock(bookMutex_);
-    int count = static_cast<int>(nodes_.size());
-    if (index < 0 || index > count - 2)
-        return 0;
-    std::swap(nodes_[static_cast<size_t>(index)], nodes_[static_cast<size_t>(index) + 1]);
-    return 1;
-}
-
-int NodeAddressBook::MoveNodeUpAdrB(int index)
-{
-    std::lock_guard lock(bookMutex_);
-    int count = static_cast<int>(nodes_.size());
-    if (index < 1 || index > count - 1)
-        return 0;
-    std::swap(nodes_[static_cast<size_t>(index) - 1], nodes_[static_cast<size_t>(index)]);
-    return 1;
 }
 
 bool NodeAddressBook::AddOrUpdateNode(const char* name, uint32_t address, bool renameAllowed, int32_t* id,
@@ -134,7 +58,8 @@ bool NodeAddressBook::AddOrUpdateNode(const char* name, uint32_t address, bool r
             return false;
         CopyNodeName(node.name, sizeof node.name, name);
         names_.Store(address, node.name, true);
-        *notice = NoticeQueue::MakeNotice(kNoticeNodeRenamed, static_cast<uint16_t>(i), node.id, node.name, address);
+        *notice =
+            AddressBookRules::MakeNotice(kNoticeNodeRenamed, static_cast<uint16_t>(i), node.id, node.name, address);
         return false;
     }
     if (static_cast<int>(nodes_.size()) >= maxNodes_)
@@ -146,8 +71,8 @@ bool NodeAddressBook::AddOrUpdateNode(const char* name, uint32_t address, bool r
     nodes_.push_back(node);
     names_.Store(address, node.name, false);
     ++nextId_;
-    *notice = NoticeQueue::MakeNotice(kNoticeNodeAdded, static_cast<uint16_t>(nodes_.size() - 1), node.id, node.name,
-                                      address);
+    *notice = AddressBookRules::MakeNotice(kNoticeNodeAdded, static_cast<uint16_t>(nodes_.size() - 1), node.id,
+                                           node.name, address);
     ++addedNodes_;
     *id = node.id;
     return true;
@@ -167,7 +92,7 @@ int NodeAddressBook::RegisterAddresses(uint32_t firstAddress, uint32_t secondAdd
     int32_t changed = 0;
     int32_t source = -1;
     int32_t destination = -1;
-    NoticeQueue::NewAddresses seen;
+    AddressBookRules::Seen seen;
     ADDR_BOOK_PENDING_REC nodeNotices[2];
     size_t noticeCount = 0;
     int waiting;
@@ -201,12 +126,7 @@ int NodeAddressBook::RegisterAddresses(uint32_t firstAddress, uint32_t secondAdd
         // Still under the book mutex, so that the notices keep the order of the book's changes.
         waiting = queue_.QueueFrameNotices(std::span(nodeNotices, noticeCount), seen);
     }
-    if (nodeIdsChanged != nullptr)
-        *nodeIdsChanged = changed;
-    if (sourceId != nullptr)
-        *sourceId = source;
-    if (destinationId != nullptr)
-        *destinationId = destination;
+    StoreFrameOutcome(changed, source, destination, nodeIdsChanged, sourceId, destinationId);
     return waiting;
 }
 

@@ -1,6 +1,5 @@
 #include "plugin/tolvane/TolvaneAddressBook.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,50 +13,11 @@ namespace {
 constexpr uint16_t kUnknown16 = MacAddressing::kUnknown16;
 constexpr uint64_t kUnknown64 = MacAddressing::kUnknown64;
 
-bool HasBuffer(const ADDR_BOOK_REC* rec)
-{
-    return rec != nullptr && rec->text != nullptr;
-}
-
 } // namespace
 
 TolvaneAddressBook::TolvaneAddressBook(int maxNodes)
-    : maxNodes_(maxNodes)
+    : NodeBookCore(maxNodes)
 {
-}
-
-int TolvaneAddressBook::NodeCount() const
-{
-    std::lock_guard lock(bookMutex_);
-    return static_cast<int>(nodes_.size());
-}
-
-int TolvaneAddressBook::GetPendingRec(ADDR_BOOK_REC* rec)
-{
-    // Without a record the notice would be lost: leave it queued.
-    if (!HasBuffer(rec))
-        return 0;
-    tolvane::ADDR_BOOK_PENDING_REC notice;
-    if (!queue_.Pop(notice))
-        return 0;
-    rec->type = static_cast<uint32_t>(notice.type);
-    rec->index = static_cast<uint16_t>(notice.index);
-    rec->value = static_cast<uint32_t>(notice.id);
-    tolvane::FormatNodeText(rec->text, notice.node);
-    return 1;
-}
-
-int TolvaneAddressBook::GetNodeAdrB(int index, ADDR_BOOK_REC* rec)
-{
-    if (!HasBuffer(rec) || index < 0)
-        return 0;
-    std::lock_guard lock(bookMutex_);
-    if (static_cast<size_t>(index) >= nodes_.size())
-        return 0;
-    rec->type = 0;
-    rec->index = static_cast<uint16_t>(index);
-    tolvane::FormatNodeText(rec->text, nodes_[static_cast<size_t>(index)]);
-    return 1;
 }
 
 int TolvaneAddressBook::SetNodeAdrB(const ADDR_BOOK_REC* rec)
@@ -74,48 +34,11 @@ int TolvaneAddressBook::SetNodeAdrB(const ADDR_BOOK_REC* rec)
     return 1;
 }
 
-int TolvaneAddressBook::RemoveAllNodesAddrBook()
+void TolvaneAddressBook::ClearSeen()
 {
-    std::lock_guard lock(bookMutex_);
-    nodes_.clear();
     seenPanIds_.Clear();
     seenShortAddresses_.Clear();
     seenExtendedAddresses_.clear();
-    addedNodes_ = 0;
-    nextId_ = 0;
-    return 1;
-}
-
-int TolvaneAddressBook::RemoveNodeAdrB(int index)
-{
-    if (index < 0)
-        return 1;
-    std::lock_guard lock(bookMutex_);
-    if (nodes_.empty())
-        return 1;
-    const size_t at = std::min(static_cast<size_t>(index), nodes_.size() - 1);
-    nodes_.erase(nodes_.begin() + static_cast<std::ptrdiff_t>(at));
-    return 1;
-}
-
-int TolvaneAddressBook::MoveNodeDownAdrB(int index)
-{
-    std::lock_guard lock(bookMutex_);
-    const int count = static_cast<int>(nodes_.size());
-    if (index < 0 || index > count - 2)
-        return 0;
-    std::swap(nodes_[static_cast<size_t>(index)], nodes_[static_cast<size_t>(index) + 1]);
-    return 1;
-}
-
-int TolvaneAddressBook::MoveNodeUpAdrB(int index)
-{
-    std::lock_guard lock(bookMutex_);
-    const int count = static_cast<int>(nodes_.size());
-    if (index < 1 || index > count - 1)
-        return 0;
-    std::swap(nodes_[static_cast<size_t>(index) - 1], nodes_[static_cast<size_t>(index)]);
-    return 1;
 }
 
 int TolvaneAddressBook::AddOrUpdateNode(const char* name, uint16_t panId, uint16_t shortAddress,
@@ -178,7 +101,7 @@ int TolvaneAddressBook::AddOrUpdateNode(const char* name, uint16_t panId, uint16
     node.extendedAddress = extendedAddress;
     node.id = nextId_++;
     nodes_.push_back(node);
-    notices.push_back(TolvaneNoticeQueue::MakeNotice(kNoticeNodeAdded, static_cast<int>(nodes_.size() - 1), node));
+    notices.push_back(TolvaneBookRules::MakeNotice(kNoticeNodeAdded, static_cast<int>(nodes_.size() - 1), node));
     ++addedNodes_;
     *id = node.id;
     return 1;
@@ -186,7 +109,7 @@ int TolvaneAddressBook::AddOrUpdateNode(const char* name, uint16_t panId, uint16
 
 void TolvaneAddressBook::NodeChanged(size_t i, Notices& notices)
 {
-    notices.push_back(TolvaneNoticeQueue::MakeNotice(kNoticeNodeRenamed, static_cast<int>(i), nodes_[i]));
+    notices.push_back(TolvaneBookRules::MakeNotice(kNoticeNodeRenamed, static_cast<int>(i), nodes_[i]));
     const NODE_INFO& node = nodes_[i];
     for (size_t j = i + 1; j < nodes_.size();) {
         const NODE_INFO& other = nodes_[j];
@@ -202,7 +125,7 @@ void TolvaneAddressBook::NodeChanged(size_t i, Notices& notices)
 
 void TolvaneAddressBook::RemoveDuplicateNode(size_t i, Notices& notices)
 {
-    notices.push_back(TolvaneNoticeQueue::MakeNotice(kNoticeNodeRemoved, static_cast<int>(i), nodes_[i]));
+    notices.push_back(TolvaneBookRules::MakeNotice(kNoticeNodeRemoved, static_cast<int>(i), nodes_[i]));
     nodes_.erase(nodes_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
@@ -235,13 +158,13 @@ int TolvaneAddressBook::RegisterPacketAddresses(const MacAddressing& frame, bool
     int32_t changed = 0;
     int32_t source = -1;
     int32_t destination = -1;
-    TolvaneNoticeQueue::NewValues seen;
+    TolvaneBookRules::Seen seen;
     Notices notices;
     int waiting;
     {
         std::lock_guard lock(bookMutex_);
         if (frame.crcOk == 1) {
-            const std::pair<const MacAddressing::Side*, TolvaneNoticeQueue::NewSide*> sides[] = {
+            const std::pair<const MacAddressing::Side*, TolvaneBookRules::NewSide*> sides[] = {
                 {&frame.destination, &seen.destination}, {&frame.source, &seen.source}};
             for (const auto& [side, news] : sides) {
                 if (side->mode != 0 && seenPanIds_.Insert(side->panId))
@@ -291,12 +214,7 @@ int TolvaneAddressBook::RegisterPacketAddresses(const MacAddressing& frame, bool
         // Still under the book mutex, so that the notices keep the order of the book's changes.
         waiting = queue_.QueueFrameNotices(notices, seen);
     }
-    if (nodeIdsChanged != nullptr)
-        *nodeIdsChanged = changed;
-    if (sourceId != nullptr)
-        *sourceId = source;
-    if (destinationId != nullptr)
-        *destinationId = destination;
+    StoreFrameOutcome(changed, source, destination, nodeIdsChanged, sourceId, destinationId);
     return waiting;
 }
 

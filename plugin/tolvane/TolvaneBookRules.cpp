@@ -1,4 +1,4 @@
-#include "plugin/tolvane/TolvaneNoticeQueue.h"
+#include "plugin/tolvane/TolvaneBookRules.h"
 
 #include "plugin/tolvane/TolvaneNodeText.h"
 
@@ -11,13 +11,13 @@ std::optional<T> Announced(std::optional<T> value, T unknown)
     return value && *value != unknown ? value : std::nullopt;
 }
 
-TolvaneNoticeQueue::NewSide Announced(const TolvaneNoticeQueue::NewSide& side)
+TolvaneBookRules::NewSide Announced(const TolvaneBookRules::NewSide& side)
 {
     return {Announced(side.panId, MacAddressing::kUnknown16), Announced(side.shortAddress, MacAddressing::kUnknown16),
             Announced(side.extendedAddress, MacAddressing::kUnknown64)};
 }
 
-void ClearCarried(TolvaneNoticeQueue::NewSide& side, const tolvane::NODE_INFO& node)
+void ClearSide(TolvaneBookRules::NewSide& side, const tolvane::NODE_INFO& node)
 {
     if (side.panId == node.panId)
         side.panId.reset();
@@ -29,7 +29,7 @@ void ClearCarried(TolvaneNoticeQueue::NewSide& side, const tolvane::NODE_INFO& n
 
 } // namespace
 
-tolvane::ADDR_BOOK_PENDING_REC TolvaneNoticeQueue::MakeNotice(int32_t kind, int index, const tolvane::NODE_INFO& node)
+tolvane::ADDR_BOOK_PENDING_REC TolvaneBookRules::MakeNotice(int32_t kind, int index, const tolvane::NODE_INFO& node)
 {
     tolvane::ADDR_BOOK_PENDING_REC notice{};
     notice.type = kind;
@@ -45,42 +45,13 @@ tolvane::ADDR_BOOK_PENDING_REC TolvaneNoticeQueue::MakeNotice(int32_t kind, int 
     return notice;
 }
 
-void TolvaneNoticeQueue::Push(const tolvane::ADDR_BOOK_PENDING_REC& notice)
+void TolvaneBookRules::ClearCarried(Seen& seen, const Pending& notice)
 {
-    std::lock_guard lock(mutex_);
-    notices_.push_back(notice);
+    ClearSide(seen.destination, notice.node);
+    ClearSide(seen.source, notice.node);
 }
 
-bool TolvaneNoticeQueue::Pop(tolvane::ADDR_BOOK_PENDING_REC& out)
-{
-    std::lock_guard lock(mutex_);
-    if (notices_.empty())
-        return false;
-    out = notices_.front();
-    notices_.pop_front();
-    return true;
-}
-
-int TolvaneNoticeQueue::QueueFrameNotices(std::span<const tolvane::ADDR_BOOK_PENDING_REC> nodeNotices, NewValues seen)
-{
-    std::lock_guard lock(mutex_);
-    notices_.insert(notices_.end(), nodeNotices.begin(), nodeNotices.end());
-    return CheckPendingRecs(seen);
-}
-
-int TolvaneNoticeQueue::CheckPendingRecs(NewValues seen)
-{
-    if (notices_.empty())
-        return QueueNewAddressRecs(seen) ? 1 : 0;
-    for (const tolvane::ADDR_BOOK_PENDING_REC& notice : notices_) {
-        ClearCarried(seen.destination, notice.node);
-        ClearCarried(seen.source, notice.node);
-    }
-    QueueNewAddressRecs(seen);
-    return 1;
-}
-
-bool TolvaneNoticeQueue::QueueNewAddressRecs(const NewValues& seen)
+bool TolvaneBookRules::AppendAddressNotices(const Seen& seen, std::deque<Pending>& notices)
 {
     bool queued = false;
     for (const NewSide& side : {Announced(seen.destination), Announced(seen.source)}) {
@@ -90,14 +61,18 @@ bool TolvaneNoticeQueue::QueueNewAddressRecs(const NewValues& seen)
         node.panId = side.panId.value_or(MacAddressing::kUnknown16);
         node.shortAddress = side.shortAddress.value_or(MacAddressing::kUnknown16);
         node.extendedAddress = side.extendedAddress.value_or(MacAddressing::kUnknown64);
-        notices_.push_back(MakeNotice(kNoticeAddressSeen, 0, node));
+        notices.push_back(MakeNotice(kNoticeAddressSeen, 0, node));
         queued = true;
     }
     return queued;
 }
 
-int TolvaneNoticeQueue::Count() const
+void TolvaneBookRules::FormatNode(char* text, const Node& node)
 {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(notices_.size());
+    tolvane::FormatNodeText(text, node);
+}
+
+void TolvaneBookRules::FormatNotice(char* text, const Pending& notice)
+{
+    tolvane::FormatNodeText(text, notice.node);
 }
