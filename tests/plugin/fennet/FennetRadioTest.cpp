@@ -7,6 +7,7 @@
 
 #include "tests/plugin/fennet/FennetPlugins.h"
 #include "tests/plugin/fennet/FennetRecord.h"
+#include "tests/support/RadioCase.h"
 
 using testsupport::Decoded;
 using testsupport::FennetBuild;
@@ -15,22 +16,7 @@ using testsupport::HexBytes;
 
 namespace {
 
-struct RadioCase {
-    const char* name;
-    int chip;
-    uint8_t rssiByte;
-    uint8_t statusByte;
-    int rssi;
-    const char* lqi;
-    uint16_t correlation;
-    int infoFlags;
-    const char* crc;
-};
-
-void PrintTo(const RadioCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+using testsupport::RadioCase;
 
 class FennetRadio : public ::testing::TestWithParam<RadioCase> {};
 

@@ -11,6 +11,7 @@
 
 #include "tests/support/GenericRecord.h"
 #include "tests/support/PluginUnderTest.h"
+#include "tests/support/RadioCase.h"
 
 using testsupport::Decoded;
 using testsupport::MakeGenericRecord;
@@ -190,22 +191,7 @@ TEST(HalyardTime, MultiplierThatIsNoNumberDoesNotTrap)
 
 namespace {
 
-struct RadioCase {
-    const char* name;
-    int chip;
-    uint8_t rssiByte;
-    uint8_t statusByte;
-    int rssi;
-    const char* lqi;
-    uint16_t correlation;
-    int infoFlags;
-    const char* crc;
-};
-
-void PrintTo(const RadioCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+using testsupport::RadioCase;
 
 class HalyardRadio : public ::testing::TestWithParam<RadioCase> {};
 
