@@ -28,9 +28,9 @@ FI_ENC_MAC_CMD     |Encrypted command       |BOX_VALUE  |ECP|COL_ENCRYPT|COL_BLA
 FI_ENC_MAC_BEACON_N|Short encrypted beacon  |BOX_VALUE  |EBN|COL_NEGLEN |COL_WHITE|Encrypted beacon payload    |                                                   |TRUE |TRUE |MODE_PLAIN
 FI_ENC_MAC_DATA_N  |Short encrypted data    |BOX_VALUE  |EDN|COL_NEGLEN |COL_WHITE|Encrypted data payload      |                                                   |TRUE |TRUE |MODE_PLAIN
 FI_ENC_MAC_CMD_N   |Short encrypted command |BOX_VALUE  |ECN|COL_NEGLEN |COL_WHITE|Encrypted command payload   |                                                   |TRUE |TRUE |MODE_PLAIN
-FI_SUPERFRAME      |Superframe specification|BOX_PARAMS |SF |COL_BEACON |COL_BLACK|Superframe specification    |BO SO  CAP   BLE Coord Assoc                       |TRUE |TRUE |MODE_PLAIN
+FI_SUPERFRAME      |Superframe settings     |BOX_PARAMS |SF |COL_BEACON |COL_BLACK|Superframe settings         |BO SO  CAP   BLE Coord Assoc                       |TRUE |TRUE |MODE_PLAIN
 FI_GTS_FIELD_X     |GTS fields              |BOX_PARAMS |GTS|COL_BEACON |COL_BLACK|GTS fields                  |Len Permit \| Directions \| List (addr/slot/length)|TRUE |TRUE |MODE_PLAIN
-FI_GTS_FIELD_T     |GTS specification       |BOX_PARAMS |GSP|COL_BEACON |COL_BLACK|GTS fields                  |Len Permit                                         |TRUE |TRUE |MODE_PLAIN
+FI_GTS_FIELD_T     |GTS settings            |BOX_PARAMS |GSP|COL_BEACON |COL_BLACK|GTS fields                  |Len Permit                                         |TRUE |TRUE |MODE_PLAIN
 FI_PENDING_ADDR    |Pending addresses       |BOX_VALUE  |PND|COL_BEACON |COL_BLACK|Pending addresses           |                                                   |TRUE |TRUE |MODE_PLAIN
 FI_BEACON_PAYLOAD_X|Beacon payload          |BOX_VALUE  |BP |COL_PAYLOAD|COL_BLACK|Beacon payload              |                                                   |TRUE |TRUE |MODE_BYTES
 FI_BEACON_PAYLOAD_T|Beacon payload (text)   |BOX_VALUE  |BPT|COL_PAYLOAD|COL_BLACK|Beacon payload              |                                                   |FALSE|FALSE|MODE_TEXT

@@ -29,10 +29,10 @@ const char* const kMnemonics =
 // H hexadecimal, M mnemonic, B boolean. Columns are named C0, C1, ...
 class TestTable {
 public:
-    TestTable(const std::string& folder, const std::string& spec, const std::string& name = "Test.plt")
+    TestTable(const std::string& folder, const std::string& layout, const std::string& name = "Test.plt")
         : table_(folder, name)
     {
-        std::istringstream in(spec);
+        std::istringstream in(layout);
         std::string column;
         while (in >> column) {
             Store store;
