@@ -15,6 +15,7 @@
 #include "plugin/frame/PluginExports.h"
 #include "plugin/frame/RawPacketRec.h"
 
+#include "fuzz/FieldBufferCheck.h"
 #include "fuzz/FuzzCheck.h"
 
 PLUGIN_EXPORT int GetPendingRec(ADDR_BOOK_REC* rec);
@@ -106,19 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Only a frame decoded without error asks the book.
     if (out.status != PARSE_OK)
         Check(out.noticesWaiting == 0);
-    ParsedFieldCursor cursor(fields.data(), std::min(out.bytesUsed, capacity));
-    int held = 0;
-    int32_t heldBytes = 0;
-    while (auto field = cursor.Next()) {
-        Check(IsFennetField(field->fieldId) && field->hasText);
-        heldBytes += kParsedFieldHeaderSize + static_cast<int32_t>(field->text.size()) + 1;
-        ++held;
-    }
-    Check(held <= out.fieldCount);
-    Check(heldBytes <= capacity);
-    // Nothing was written after the last record.
-    Check(std::all_of(fields.begin() + heldBytes, fields.end(), [](char c) { return c == '\xEE'; }));
-    if (out.status == PARSE_OK)
-        Check(held == out.fieldCount && heldBytes == out.bytesUsed);
+    CheckFieldBuffer(fields, out, capacity,
+                     [](const ParsedField& field) { return IsFennetField(field.fieldId) && field.hasText; });
     return 0;
 }

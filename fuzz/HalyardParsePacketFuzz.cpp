@@ -15,6 +15,7 @@
 #include "plugin/frame/PluginExports.h"
 #include "plugin/frame/RawPacketRec.h"
 
+#include "fuzz/FieldBufferCheck.h"
 #include "fuzz/FuzzCheck.h"
 
 namespace {
@@ -62,19 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
           out.status == PARSE_INVALID_LENGTH);
     Check(out.fieldCount <= 9 && out.bytesUsed >= 0);
     Check((out.infoFlags & ~0x17) == 0);
-    ParsedFieldCursor cursor(fields.data(), std::min(out.bytesUsed, capacity));
-    int held = 0;
-    int32_t heldBytes = 0;
-    while (auto field = cursor.Next()) {
-        Check(field->fieldId >= 0 && field->fieldId <= 8 && field->hasText);
-        heldBytes += kParsedFieldHeaderSize + static_cast<int32_t>(field->text.size()) + 1;
-        ++held;
-    }
-    Check(held <= out.fieldCount);
-    Check(heldBytes <= capacity);
-    // Nothing was written after the last record.
-    Check(std::all_of(fields.begin() + heldBytes, fields.end(), [](char c) { return c == '\xEE'; }));
-    if (out.status == PARSE_OK)
-        Check(held == out.fieldCount && heldBytes == out.bytesUsed);
+    CheckFieldBuffer(fields, out, capacity, [](const ParsedField& field) {
+        return field.fieldId >= 0 && field.fieldId <= 8 && field.hasText;
+    });
     return 0;
 }

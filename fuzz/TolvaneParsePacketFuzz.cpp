@@ -16,6 +16,7 @@
 #include "plugin/frame/RawPacketRec.h"
 #include "plugin/tolvane/TolvaneField.h"
 
+#include "fuzz/FieldBufferCheck.h"
 #include "fuzz/FuzzCheck.h"
 
 namespace {
@@ -74,21 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(out.status == PARSE_OK || out.status == PARSE_FIELD_BUFFER_FULL || out.status == PARSE_INVALID_LENGTH);
     Check(out.bytesUsed >= 0);
     Check((out.infoFlags & ~0x07) == 0);
-    ParsedFieldCursor cursor(fields.data(), std::min(out.bytesUsed, capacity));
-    int held = 0;
-    int32_t heldBytes = 0;
-    while (auto field = cursor.Next()) {
-        Check(field->fieldId >= 0 && field->fieldId < kTolvaneFieldCount && !NeverProduced(field->fieldId));
-        heldBytes += kParsedFieldHeaderSize + static_cast<int32_t>(field->text.size()) + (field->hasText ? 1 : 0);
-        ++held;
-    }
-    Check(held <= out.fieldCount);
-    Check(heldBytes <= capacity);
-    Check(std::all_of(fields.begin() + heldBytes, fields.end(), [](char c) { return c == '\xEE'; }));
-    if (out.status == PARSE_OK) {
-        Check(held == out.fieldCount && heldBytes == out.bytesUsed);
+    CheckFieldBuffer(fields, out, capacity, [](const ParsedField& field) {
+        return field.fieldId >= 0 && field.fieldId < kTolvaneFieldCount && !NeverProduced(field.fieldId);
+    });
+    if (out.status == PARSE_OK)
         Check(out.dstNodeId >= -1 && out.srcNodeId >= -1);
-    }
     if (bookFlags & 2)
         DrainNotices();
     if (bookFlags & 4)

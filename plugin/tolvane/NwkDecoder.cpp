@@ -119,29 +119,30 @@ int NwkDecoder::ParseAppCapabilities(int pos)
     return pos;
 }
 
-int NwkDecoder::ParseDiscoveryRequest(int pos)
+int NwkDecoder::ParseNodeDescription(int pos)
 {
     pos = ParseNodeCapabilities(pos);
     pos = ParseVendorInfo(pos);
-    pos = ParseAppCapabilities(pos);
+    return ParseAppCapabilities(pos);
+}
+
+int NwkDecoder::ParseDiscoveryRequest(int pos)
+{
+    pos = ParseNodeDescription(pos);
     return writer_.Value(FI_NWK_REQDEVT, pos, 1, "0x%02X");
 }
 
 int NwkDecoder::ParseDiscoveryResponse(int pos)
 {
     pos = writer_.Value(FI_NWK_RESP_STATUS, pos, 1, "0x%02x");
-    pos = ParseNodeCapabilities(pos);
-    pos = ParseVendorInfo(pos);
-    pos = ParseAppCapabilities(pos);
+    pos = ParseNodeDescription(pos);
     return writer_.Value(FI_NWK_DR_LQI, pos, 1, "%u");
 }
 
 int NwkDecoder::ParsePairRequest(int pos)
 {
     pos = writer_.Value(FI_NWK_ADDR, pos, 2, "0x%X");
-    pos = ParseNodeCapabilities(pos);
-    pos = ParseVendorInfo(pos);
-    pos = ParseAppCapabilities(pos);
+    pos = ParseNodeDescription(pos);
     return writer_.Value(FI_NWK_KEYEXCH_TCNT, pos, 1, "0x%02X");
 }
 
@@ -150,9 +151,7 @@ int NwkDecoder::ParsePairResponse(int pos)
     pos = writer_.Value(FI_NWK_RESP_STATUS, pos, 1, "0x%02x");
     pos = writer_.Value(FI_NWK_ALLOC_ADDR, pos, 2, "0x%X");
     pos = writer_.Value(FI_NWK_ADDR, pos, 2, "0x%X");
-    pos = ParseNodeCapabilities(pos);
-    pos = ParseVendorInfo(pos);
-    return ParseAppCapabilities(pos);
+    return ParseNodeDescription(pos);
 }
 
 int NwkDecoder::ParseUnpairRequest(int pos)

@@ -31,6 +31,8 @@ private:
     int ParseNodeCapabilities(int pos);
     int ParseVendorInfo(int pos);
     int ParseAppCapabilities(int pos);
+    // Node capabilities, vendor information and application capabilities, as several commands carry them.
+    int ParseNodeDescription(int pos);
     int ParseDiscoveryRequest(int pos);
     int ParseDiscoveryResponse(int pos);
     int ParsePairRequest(int pos);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -42,6 +43,14 @@ struct Decoded {
         return f != nullptr ? f->text : "<missing>";
     }
 };
+
+// Payload bytes a hex dump shows: two digits each, padding is blank.
+inline int DumpedBytes(const std::string& hex)
+{
+    return static_cast<int>(std::count_if(hex.begin(), hex.end(), [](char c) {
+               return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+           })) / 2;
+}
 
 // A plug-in loaded from the build tree the way the main program loads it.
 class PluginUnderTest {

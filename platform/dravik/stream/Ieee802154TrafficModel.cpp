@@ -21,7 +21,7 @@ constexpr uint8_t kProfile = 0x01;
 } // namespace
 
 Ieee802154TrafficModel::Ieee802154TrafficModel(const TrafficSettings& settings)
-    : TrafficModel(settings), channel_(settings.channel), network_(settings.channel)
+    : TrafficModel(settings), network_(settings.channel)
 {
     SimRandom& random = Random();
     do

@@ -66,7 +66,6 @@ private:
     int Correlation(const Node& node);
 
     uint16_t panId_ = 0;
-    uint8_t channel_ = 11;
     std::vector<Node> nodes_;
     std::deque<SimulatedFrame> queue_;
     TolvaneFrameWriter network_;

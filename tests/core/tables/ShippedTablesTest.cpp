@@ -82,6 +82,27 @@ std::vector<std::string> VersionSuffixes(const fs::path& folder, const std::stri
     return suffixes;
 }
 
+// Selects every list-box item as the field-selection panel does.
+void ShowEveryListedFieldOf(FieldInfo& info)
+{
+    for (int g = 0; g < info.GetListBoxCount(); ++g) {
+        int id = -1;
+        for (const char* name = info.FindFirstListBoxField(g, id); name != nullptr;
+             name = info.FindNextListBoxField(g, id))
+            info.ShowField(id);
+    }
+}
+
+// The field ids of a field buffer, in order.
+std::vector<int> FieldIdsOf(const std::vector<char>& buffer, int32_t bytesUsed, int32_t parsedLength)
+{
+    std::vector<int> ids;
+    ParsedFieldCursor cursor(buffer.data(), std::min<int32_t>(bytesUsed, parsedLength));
+    while (auto field = cursor.Next())
+        ids.push_back(field->fieldId);
+    return ids;
+}
+
 // The plug-in whose field names (GetFieldIndexTable) the tables of a folder use as symbols;
 // empty for a folder whose Mnemonic.plt defines every symbol itself.
 std::string PluginOfFolder(const std::string& folder)
@@ -388,24 +409,12 @@ protected:
         data.fieldBuffer = buffer.data();
         host_.ParsePacket(record.data(), &data, 1.0, static_cast<int>(10 + payload.size() + 2));
         EXPECT_EQ(data.status, 0) << "payload of " << payload.size() << " bytes";
-        std::vector<int> ids;
-        ParsedFieldCursor cursor(buffer.data(), std::min<int32_t>(data.bytesUsed, host_.ParsedLength()));
-        while (auto field = cursor.Next())
-            ids.push_back(field->fieldId);
+        std::vector<int> ids = FieldIdsOf(buffer, data.bytesUsed, host_.ParsedLength());
         EXPECT_EQ(ids.size(), data.fieldCount);
         return ids;
     }
 
-    // Selects every list-box item as the field-selection panel does.
-    void ShowEveryListedField()
-    {
-        for (int g = 0; g < info_.GetListBoxCount(); ++g) {
-            int id = -1;
-            for (const char* name = info_.FindFirstListBoxField(g, id); name != nullptr;
-                 name = info_.FindNextListBoxField(g, id))
-                info_.ShowField(id);
-        }
-    }
+    void ShowEveryListedField() { ShowEveryListedFieldOf(info_); }
 
     MessageBoxRecorder boxes_;
     PluginHandler host_;
@@ -926,22 +935,11 @@ protected:
         Decoded decoded;
         decoded.data.fieldBuffer = buffer.data();
         host_.ParsePacket(record.data(), &decoded.data, 1.0, static_cast<int>(10 + 1 + b));
-        ParsedFieldCursor cursor(buffer.data(), std::min<int32_t>(decoded.data.bytesUsed, host_.ParsedLength()));
-        while (auto field = cursor.Next())
-            decoded.ids.push_back(field->fieldId);
+        decoded.ids = FieldIdsOf(buffer, decoded.data.bytesUsed, host_.ParsedLength());
         return decoded;
     }
 
-    // Selects every list-box item as the field-selection panel does.
-    void ShowEveryListedField()
-    {
-        for (int g = 0; g < info_.GetListBoxCount(); ++g) {
-            int id = -1;
-            for (const char* name = info_.FindFirstListBoxField(g, id); name != nullptr;
-                 name = info_.FindNextListBoxField(g, id))
-                info_.ShowField(id);
-        }
-    }
+    void ShowEveryListedField() { ShowEveryListedFieldOf(info_); }
 
     MessageBoxRecorder boxes_;
     PluginHandler host_;

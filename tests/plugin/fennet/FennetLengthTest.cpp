@@ -11,6 +11,7 @@
 #include "tests/plugin/fennet/FennetRecord.h"
 
 using testsupport::Decoded;
+using testsupport::DumpedBytes;
 using testsupport::FennetBuild;
 using testsupport::FennetPlugin;
 using testsupport::HexBytes;
@@ -55,13 +56,6 @@ std::vector<uint8_t> FrameOf(int chip, size_t bytesPresent)
     frame.resize(std::max(bytesPresent, frame.size()), 0x30);
     frame.resize(bytesPresent);
     return frame;
-}
-
-int DumpedBytes(const std::string& hex)
-{
-    return static_cast<int>(std::count_if(hex.begin(), hex.end(), [](char c) {
-               return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-           })) / 2;
 }
 
 class FennetLength : public ::testing::TestWithParam<LengthCase> {};

@@ -15,6 +15,7 @@
 
 using testsupport::Decoded;
 using testsupport::MakeGenericRecord;
+using testsupport::DumpedBytes;
 using testsupport::MakeRecordWithLength;
 using testsupport::PluginUnderTest;
 
@@ -259,14 +260,6 @@ void PrintTo(const LengthCase& c, std::ostream* os)
 }
 
 class HalyardLength : public ::testing::TestWithParam<LengthCase> {};
-
-// Payload bytes a hex dump shows: two digits each, padding is blank.
-int DumpedBytes(const std::string& hex)
-{
-    return static_cast<int>(std::count_if(hex.begin(), hex.end(), [](char c) {
-               return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-           })) / 2;
-}
 
 } // namespace
 
