@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <vector>
 
 namespace platform {
 
@@ -37,7 +38,28 @@ private:
 StandardErrorSink g_standardErrorSink;
 std::atomic<MessageBoxSink*> g_sink{&g_standardErrorSink};
 
+struct Deferred {
+    int depth = 0;
+    std::vector<MessageBoxRequest> requests;
+};
+thread_local Deferred t_deferred;
+
 } // namespace
+
+MessageBoxDeferral::MessageBoxDeferral()
+{
+    ++t_deferred.depth;
+}
+
+MessageBoxDeferral::~MessageBoxDeferral()
+{
+    if (--t_deferred.depth > 0)
+        return;
+    std::vector<MessageBoxRequest> requests;
+    requests.swap(t_deferred.requests);
+    for (const MessageBoxRequest& request : requests)
+        g_sink.load()->Show(request);
+}
 
 MessageAnswer DefaultAnswer(MessageButtons buttons)
 {
@@ -59,6 +81,10 @@ MessageBoxSink* InstallMessageBoxSink(MessageBoxSink* sink)
 
 MessageAnswer ShowMessageBox(const MessageBoxRequest& request)
 {
+    if (t_deferred.depth > 0 && request.buttons == MessageButtons::Ok) {
+        t_deferred.requests.push_back(request);
+        return MessageAnswer::Ok;
+    }
     return g_sink.load()->Show(request);
 }
 

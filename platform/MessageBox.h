@@ -32,6 +32,16 @@ MessageAnswer DefaultAnswer(MessageButtons buttons);
 MessageBoxSink* InstallMessageBoxSink(MessageBoxSink* sink);
 
 MessageAnswer ShowMessageBox(const MessageBoxRequest& request);
+
+// While one lives on a thread, that thread's plain boxes (Ok only) are collected and shown when
+// the outermost one ends: for code that holds a lock another thread may wait for.
+class MessageBoxDeferral {
+public:
+    MessageBoxDeferral();
+    ~MessageBoxDeferral();
+    MessageBoxDeferral(const MessageBoxDeferral&) = delete;
+    MessageBoxDeferral& operator=(const MessageBoxDeferral&) = delete;
+};
 MessageAnswer ShowMessageBox(const std::string& text, MessageIcon icon = MessageIcon::Exclamation,
                              MessageButtons buttons = MessageButtons::Ok);
 

@@ -30,3 +30,18 @@ bool PostWindowMessage(WindowHandle target, uint32_t message, uint64_t wParam, i
 }
 
 } // namespace platform
+
+namespace platform {
+
+bool PostWindowText(WindowHandle target, uint32_t message, const std::string& text)
+{
+    if (target == 0)
+        return false;
+    std::lock_guard lock(g_mutex);
+    if (g_sink == nullptr)
+        return false;
+    g_sink->PostText(target, message, text);
+    return true;
+}
+
+} // namespace platform

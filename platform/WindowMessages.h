@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -18,6 +19,12 @@ class WindowMessageSink {
 public:
     virtual ~WindowMessageSink() = default;
     virtual void Post(WindowHandle target, uint32_t message, uint64_t wParam, int64_t lParam) = 0;
+    // A message that carries a text: the sink keeps its own copy until it is delivered.
+    virtual void PostText(WindowHandle target, uint32_t message, const std::string& text)
+    {
+        (void)text;
+        Post(target, message, 0, 0);
+    }
 };
 
 // Installs sink (nullptr: none, messages are dropped); returns the one installed before.
@@ -25,5 +32,7 @@ WindowMessageSink* InstallWindowMessageSink(WindowMessageSink* sink);
 
 // Queues the message for target and returns at once; false when there is no target or sink.
 bool PostWindowMessage(WindowHandle target, uint32_t message, uint64_t wParam = 0, int64_t lParam = 0);
+// The same for a message that carries a text; the caller's text may go at once.
+bool PostWindowText(WindowHandle target, uint32_t message, const std::string& text);
 
 } // namespace platform

@@ -46,6 +46,7 @@ int PacketManager::Init(uint16_t rawLength, uint16_t parsedLength)
 {
     if (rawLength < kMinRawLength || int{rawLength} + parsedLength + kParsedDataStoredSize > kMaxRecordLength)
         return 0;
+    platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
     std::lock_guard add(addMutex_);
     rawLength_ = rawLength;
     parsedLength_ = parsedLength;
@@ -70,6 +71,7 @@ int PacketManager::SetCacheSize(uint16_t mb)
 {
     StopLoader();
     StopScan();
+    platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
     std::lock_guard add(addMutex_);
     std::lock_guard lock(indexMutex_);
     ram_.FreeAll();
@@ -156,6 +158,7 @@ void PacketManager::MarkAllComplete()
 int PacketManager::AddPacket(uint8_t* rec, int numberIt, int capturedLength, int broadcastOnly,
                              uint8_t* info)
 {
+    platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
     std::lock_guard add(addMutex_);
     if (host_ == nullptr || record_.empty()) {
         captureRunning_ = false;
@@ -209,6 +212,7 @@ int PacketManager::AddPacket(uint8_t* rec, int numberIt, int capturedLength, int
 
 void PacketManager::AddErrorRecord(int32_t code)
 {
+    platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
     std::lock_guard add(addMutex_);
     if (record_.empty())
         return;
@@ -691,6 +695,7 @@ void PacketManager::Reset()
     // and its scan starts again with the next capture.
     const bool filtering = filterActive_;
     StopScan();
+    platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
     std::lock_guard add(addMutex_);
     std::lock_guard lock(indexMutex_);
     ram_.ResetAll();
@@ -709,6 +714,7 @@ int PacketManager::Restart(int clearAll)
         StopLoader();
         const bool filtering = filterActive_;
         StopScan();
+        platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
         std::lock_guard add(addMutex_);
         std::lock_guard lock(indexMutex_);
         filterActive_ = filtering;
@@ -882,6 +888,7 @@ int PacketManager::OpenFile(const std::string& path, platform::WindowHandle wind
     fileReader_.reset();
     StopLoader();
     {
+        platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
         std::lock_guard add(addMutex_);
         std::lock_guard lock(indexMutex_);
         ram_.ResetAll();

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/WindowMessages.h"
+
+// The two windows that process-wide callbacks post to: the main window (busy state) and the
+// standard radio panel (new key texts). Set at the end of the main window's initialisation.
+void SetProcessWindows(platform::WindowHandle mainWindow, platform::WindowHandle standardRadioPanel);
+// Forgets both when they belong to this main window.
+void ClearProcessWindows(platform::WindowHandle mainWindow);
+platform::WindowHandle MainWindowHandle();
+platform::WindowHandle StandardRadioWindowHandle();

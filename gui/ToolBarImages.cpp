@@ -1,0 +1,134 @@
+#include "gui/ToolBarImages.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+void DrawImage(QPainter& p, int index)
+{
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QColor ink(40, 40, 40);
+    switch (index) {
+    case 0: { // reset: a sheet with a red cross
+        p.setPen(ink);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 1.5, 10, 13));
+        p.setPen(QPen(QColor(200, 30, 30), 2));
+        p.drawLine(QPointF(8, 8), QPointF(14, 14));
+        p.drawLine(QPointF(14, 8), QPointF(8, 14));
+        break;
+    }
+    case 1: { // open: a folder
+        p.setPen(QColor(150, 110, 20));
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(QRectF(1.5, 4.5, 13, 9));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+        break;
+    }
+    case 2: { // save: a disk
+        p.setPen(ink);
+        p.setBrush(QColor(60, 90, 170));
+        p.drawRect(QRectF(1.5, 1.5, 13, 13));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4.5, 1.5, 7, 5));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(4.5, 9.5, 7, 5));
+        break;
+    }
+    case 3: { // tabs: a window with its tab row
+        p.setPen(ink);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, 5.5, 13, 9));
+        p.setBrush(QColor(120, 160, 220));
+        p.drawRect(QRectF(1.5, 2.5, 5, 3));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(6.5, 2.5, 5, 3));
+        break;
+    }
+    case 4: { // start
+        QPainterPath path;
+        path.moveTo(4, 2);
+        path.lineTo(14, 8);
+        path.lineTo(4, 14);
+        path.closeSubpath();
+        p.setPen(QColor(20, 110, 20));
+        p.setBrush(QColor(50, 180, 50));
+        p.drawPath(path);
+        break;
+    }
+    case 5: // pause
+        p.setPen(QColor(20, 60, 140));
+        p.setBrush(QColor(60, 110, 210));
+        p.drawRect(QRectF(3.5, 2.5, 3, 11));
+        p.drawRect(QRectF(9.5, 2.5, 3, 11));
+        break;
+    case 6: { // flush on start: a bin
+        p.setPen(ink);
+        p.setBrush(QColor(190, 190, 190));
+        p.drawRect(QRectF(3.5, 4.5, 9, 10));
+        p.drawLine(QPointF(2, 3.5), QPointF(14, 3.5));
+        p.drawLine(QPointF(6, 1.5), QPointF(10, 1.5));
+        p.drawLine(QPointF(6.5, 6), QPointF(6.5, 13));
+        p.drawLine(QPointF(9.5, 6), QPointF(9.5, 13));
+        break;
+    }
+    case 7: { // auto-scroll: an arrow down to a line
+        p.setPen(QPen(QColor(20, 90, 160), 2));
+        p.drawLine(QPointF(8, 2), QPointF(8, 11));
+        p.drawLine(QPointF(4, 7), QPointF(8, 11));
+        p.drawLine(QPointF(12, 7), QPointF(8, 11));
+        p.drawLine(QPointF(2, 14), QPointF(14, 14));
+        break;
+    }
+    case 8: { // small font
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(13);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(ink);
+        p.drawText(QRect(0, 0, 10, 16), Qt::AlignCenter, QStringLiteral("A"));
+        font.setPixelSize(8);
+        p.setFont(font);
+        p.drawText(QRect(9, 5, 7, 11), Qt::AlignCenter, QStringLiteral("a"));
+        break;
+    }
+    case 9:
+    case 10: { // hardware filters: a funnel with F or I
+        QPainterPath funnel;
+        funnel.moveTo(1, 2);
+        funnel.lineTo(11, 2);
+        funnel.lineTo(7, 8);
+        funnel.lineTo(7, 14);
+        funnel.lineTo(5, 14);
+        funnel.lineTo(5, 8);
+        funnel.closeSubpath();
+        p.setPen(ink);
+        p.setBrush(QColor(150, 150, 220));
+        p.drawPath(funnel);
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(9);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(QColor(180, 20, 20));
+        p.drawText(QRect(9, 7, 7, 9), Qt::AlignCenter, index == 9 ? QStringLiteral("F") : QStringLiteral("I"));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+QIcon ToolBarImage(int index)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter painter(&pixmap);
+        DrawImage(painter, index);
+    }
+    return QIcon(pixmap);
+}

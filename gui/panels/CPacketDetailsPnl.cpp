@@ -1,0 +1,3 @@
+#include "gui/panels/CPacketDetailsPnl.h"
+
+CPacketDetailsPnl::CPacketDetailsPnl(QWidget* parent) : CPanel(parent, 143) {}

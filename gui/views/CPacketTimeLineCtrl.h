@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+
+#include "core/store/NodeSink.h"
+
+class CPacketListCtrl;
+class PacketManager;
+
+// The time line of packets against their nodes. The store tells it of new nodes on its
+// reader or file thread.
+class CPacketTimeLineCtrl : public QAbstractScrollArea, public NodeSink {
+public:
+    explicit CPacketTimeLineCtrl(QWidget* parent);
+
+    void SetPacketList(CPacketListCtrl* list) { list_ = list; }
+    void SetPacketManager(PacketManager* store) { store_ = store; }
+    int LoadFrameDefinitions(const char* pluginFolder);
+    void SetAutoScroll(bool on) { autoScroll_ = on; }
+    void RemoveAllNodes();
+    void UpdateScrollBars();
+    void ScrollTo(int packet);
+    void RefreshNewPackets();
+
+    // Any thread.
+    void AddNode(int32_t nodeId) override;
+
+private:
+    CPacketListCtrl* list_ = nullptr;
+    PacketManager* store_ = nullptr;
+    bool autoScroll_ = false;
+};
