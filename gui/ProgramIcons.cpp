@@ -1,5 +1,7 @@
 #include "gui/ProgramIcons.h"
 
+#include "gui/ToolBarImages.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -55,18 +57,8 @@ QIcon FilterIcon()
 {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    QPainterPath funnel;
-    funnel.moveTo(1.5, 2.5);
-    funnel.lineTo(14.5, 2.5);
-    funnel.lineTo(9.5, 8.5);
-    funnel.lineTo(9.5, 14.5);
-    funnel.lineTo(6.5, 12.5);
-    funnel.lineTo(6.5, 8.5);
-    funnel.closeSubpath();
-    p.setPen(QColor(30, 30, 30));
-    p.setBrush(QColor(240, 170, 40));
-    p.drawPath(funnel);
+    QPainter painter(&pixmap);
+    DrawFunnel(painter, QColor(240, 170, 40));
+    painter.end();
     return QIcon(pixmap);
 }

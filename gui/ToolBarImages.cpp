@@ -96,17 +96,7 @@ void DrawImage(QPainter& p, int index)
     }
     case 9:
     case 10: { // hardware filters: a funnel with F or I
-        QPainterPath funnel;
-        funnel.moveTo(1, 2);
-        funnel.lineTo(11, 2);
-        funnel.lineTo(7, 8);
-        funnel.lineTo(7, 14);
-        funnel.lineTo(5, 14);
-        funnel.lineTo(5, 8);
-        funnel.closeSubpath();
-        p.setPen(ink);
-        p.setBrush(QColor(150, 150, 220));
-        p.drawPath(funnel);
+        DrawFunnel(p, QColor(150, 150, 220));
         QFont font(QStringLiteral("Liberation Sans"));
         font.setPixelSize(9);
         font.setBold(true);
@@ -121,6 +111,22 @@ void DrawImage(QPainter& p, int index)
 }
 
 } // namespace
+
+void DrawFunnel(QPainter& painter, const QColor& fill)
+{
+    QPainterPath funnel;
+    funnel.moveTo(1.5, 2.5);
+    funnel.lineTo(12.5, 2.5);
+    funnel.lineTo(8.5, 8.5);
+    funnel.lineTo(8.5, 14.5);
+    funnel.lineTo(5.5, 12.5);
+    funnel.lineTo(5.5, 8.5);
+    funnel.closeSubpath();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QColor(30, 30, 30));
+    painter.setBrush(fill);
+    painter.drawPath(funnel);
+}
 
 QIcon ToolBarImage(int index)
 {

@@ -19,8 +19,11 @@ int main(int argc, char** argv)
     const std::filesystem::path root(base);
     std::filesystem::create_directories(root / "config");
     std::filesystem::create_directories(root / "tmp");
+    std::filesystem::create_directories(root / "runtime");
+    std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     setenv("TMPDIR", (root / "tmp").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
 
     testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);

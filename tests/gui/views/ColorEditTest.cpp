@@ -56,15 +56,20 @@ constexpr EditState kStates[] = {
     {"disabled", false, false},
 };
 
+void Prepare(CColorEdit& edit, const EditState& state)
+{
+    edit.setReadOnly(state.readOnly);
+    edit.setEnabled(state.enabled);
+    edit.setText(QStringLiteral("MMMM"));
+    edit.resize(140, 24);
+}
+
 TEST(ColorEditTest, BlackOnWhiteUntilColoured)
 {
     for (const EditState& state : kStates) {
         SCOPED_TRACE(state.name);
         CColorEdit edit;
-        edit.setReadOnly(state.readOnly);
-        edit.setEnabled(state.enabled);
-        edit.setText(QStringLiteral("MMMM"));
-        edit.resize(140, 24);
+        Prepare(edit, state);
         EXPECT_EQ(edit.GetBackgroundColor(), 0xFFFFFFu);
         EXPECT_EQ(edit.GetTextColor(), 0u);
         EXPECT_EQ(ColorRefFromColor(edit.palette().color(QPalette::Base)), 0xFFFFFFu);
@@ -85,10 +90,7 @@ TEST(ColorEditTest, SetColorsTwiceShowsTheSecondPair)
     for (const EditState& state : kStates) {
         SCOPED_TRACE(state.name);
         CColorEdit edit;
-        edit.setReadOnly(state.readOnly);
-        edit.setEnabled(state.enabled);
-        edit.setText(QStringLiteral("MMMM"));
-        edit.resize(140, 24);
+        Prepare(edit, state);
         PaletteChanges changes(&edit);
 
         edit.SetColors(first.background, first.text);

@@ -19,6 +19,7 @@
 #include "plugin/frame/NodeAddressBook.h"
 #include "plugin/frame/PluginExports.h"
 #include "tests/plugin/frame/AddrBookExchange.h"
+#include "tests/support/Watchdog.h"
 
 using testsupport::AddrBookExchange;
 using testsupport::DrainNotices;
@@ -39,38 +40,6 @@ void ResetBook(int autoRegister)
     RemoveAllNodesAddrBook();
     DrainNotices(GetPendingRec);
 }
-
-// Aborts the test program when the guarded section does not end in time: a deadlock
-// must fail the test, not hang it.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit)
-        : thread_([this, limit] {
-              std::unique_lock lock(mutex_);
-              if (!done_cv_.wait_for(lock, limit, [this] { return done_; })) {
-                  std::fprintf(stderr, "watchdog: no progress within %lld s, deadlock?\n",
-                               static_cast<long long>(limit.count()));
-                  std::abort();
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        done_cv_.notify_one();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_cv_;
-    bool done_ = false;
-    std::thread thread_;
-};
 
 TEST(NodeBookExports, RegisterPacketAddressesFollowsTheAutoRegisterSwitch)
 {
@@ -162,7 +131,7 @@ TEST_P(NodeBookThreads, DecoderAndPanelShareTheBookWithoutLossOrDuplicates)
     };
 
     {
-        Watchdog watchdog(std::chrono::seconds(120));
+        testsupport::Watchdog watchdog("the book under two threads", std::chrono::seconds(120));
         std::jthread decoder([&] {
             // Frames keep coming for as long as the panel works.
             for (int f = 0; f < kFrames || !panelDone.load(); ++f) {
