@@ -188,6 +188,10 @@ bool CMarlinexDlg::OnInitDialog()
     packetList_ = new CPacketListCtrl(client_);
     packetList_->setGeometry(0, 0, 1200, 500);
     packetList_->SetSmallFont(0);
+    connect(packetList_, &CPacketListCtrl::autoScrollStopped, this, &CMarlinexDlg::ClearAutoScroll);
+    // A double-click on a row shows that packet in the details tab.
+    connect(packetList_, &CPacketListCtrl::packetDoubleClicked, this,
+            [this] { packetDetailsPnl_->ShowPacketDetails(packetList_, &store_); });
 
     hiddenTabs_ = new CTabCtrl(client_, 1059);
     hiddenTabs_->hide();
@@ -368,7 +372,7 @@ void CMarlinexDlg::LoadPlugin(const char* cacheSize, int versionIndex)
             pluginPath_.c_str(), rawLength, parsedLength));
         return;
     }
-    packetList_->SetFieldBufferSize(parsedLength);
+    packetList_->AllocFieldBuffer(parsedLength);
     displayFilterPnl_->SetParsedLength(parsedLength);
     engine_->SetPacketLimits(rawLength, host_.HexPageSize());
 
@@ -775,6 +779,12 @@ void CMarlinexDlg::ResetData()
 
 // ---------------------------------------------------------------- timer and status bar
 
+void CMarlinexDlg::ClearAutoScroll()
+{
+    if (toolBar_ != nullptr)
+        toolBar_->SetChecked(command::kAutoScroll, false);
+}
+
 void CMarlinexDlg::OnTimer()
 {
     if (store_.FilterActive() != filterStateSeen_) {
@@ -784,8 +794,8 @@ void CMarlinexDlg::OnTimer()
         shownPacketCount_ = 0;
     }
     const int count = store_.GetPacketCount(1);
-    if (count != shownPacketCount_ || packetList_->RowsMissing()) {
-        if (capturing_ && (shownPacketCount_ < 40 || packetList_->RowsMissing()))
+    if (count != shownPacketCount_ || packetList_->RepaintNeeded()) {
+        if (capturing_ && (shownPacketCount_ < 40 || packetList_->RepaintNeeded()))
             packetList_->viewport()->update();
         shownPacketCount_ = count;
         packetList_->UpdateScrollBars();

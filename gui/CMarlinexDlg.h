@@ -73,6 +73,7 @@ public:
     void EnableControlsAfterCapture();
     void SetBusy(bool on);
     void OnFileReadDone();
+    void ClearAutoScroll();
     void OnCommand(int id);
 
     void OnWindowMessage(uint32_t message, uint64_t wParam, int64_t lParam, const std::string& text) override;

@@ -544,13 +544,21 @@ int32_t PacketManager::StoreLoadedPacket(int32_t i, int32_t block, const PARSED_
     if (pos >= K() || ram_.StorePacket(e.slot, pos, &parsed) == 0)
         return 0;
     const bool completes = e.loaded + 1 == e.last;
-    if (loadPosition_ + 1 < loadLength_ && (completes || (i == disk_.Count() && !captureRunning_))) {
+    if (loadPosition_ + 1 < loadLength_ && (completes || LastToLoad(i))) {
         const int32_t next = loadList_[loadPosition_ + 1].block;
         return next > CurrentBlock() ? 0 : index[next].firstStored;
     }
     if (loadPosition_ + 1 == loadLength_ && completes)
         return 0;
     return i + 1;
+}
+
+bool PacketManager::LastToLoad(int32_t n) const
+{
+    // The filtered index ends with the last match, which need not be the last packet.
+    if (filterActive_)
+        return n == lastMatched_.load() && !scan_.running.load();
+    return n == disk_.Count() && !captureRunning_.load();
 }
 
 int PacketManager::UpdateBlockLoading(int32_t n, int32_t block)
@@ -569,13 +577,14 @@ int PacketManager::UpdateBlockLoading(int32_t n, int32_t block)
         waitingNumber_ = 0;
         handOff_.notify_all();
     }
-    if (e.loaded != e.last && (n != disk_.Count() || captureRunning_))
+    if (e.loaded != e.last && !LastToLoad(n))
         return 1;
     e.state = BLOCK_CACHED;
     ++loadPosition_;
     if (loadPosition_ < loadLength_) {
         const LoadEntry& next = loadList_[loadPosition_];
-        if (n < disk_.Count() || next.block <= CurrentBlock()) {
+        const int32_t end = filterActive_ ? lastMatched_.load() : disk_.Count();
+        if (n < end || next.block <= CurrentBlock()) {
             BLOCK_INFO& nextBlock = index[next.block];
             nextBlock.slot = next.slot;
             nextBlock.state = BLOCK_LOADING;

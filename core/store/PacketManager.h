@@ -120,6 +120,8 @@ private:
     int AddBlock(int32_t first, bool filtered, std::string& fatal);
     int UpdateBlockAdding(int32_t n, bool filtered, std::string& fatal);
     int UpdateBlockLoading(int32_t n, int32_t block);
+    // Disk position n is the last packet there is to load into the active index.
+    bool LastToLoad(int32_t n) const;
     int32_t StoreLoadedPacket(int32_t i, int32_t block, const PARSED_DATA& parsed);
     int SlideWindow(int32_t victim);
     int LoadWindow(int32_t b);

@@ -1,5 +1,7 @@
 #include "gui/views/CPacketTimeLineCtrl.h"
 
+#include <algorithm>
+
 CPacketTimeLineCtrl::CPacketTimeLineCtrl(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setFrameShape(QFrame::StyledPanel);
@@ -14,7 +16,10 @@ void CPacketTimeLineCtrl::RemoveAllNodes() {}
 
 void CPacketTimeLineCtrl::UpdateScrollBars() {}
 
-void CPacketTimeLineCtrl::ScrollTo(int) {}
+void CPacketTimeLineCtrl::ScrollTo(int packet)
+{
+    firstPacket_ = std::max(0, packet);
+}
 
 void CPacketTimeLineCtrl::RefreshNewPackets() {}
 

@@ -21,6 +21,9 @@ public:
     void UpdateScrollBars();
     void ScrollTo(int packet);
     void RefreshNewPackets();
+    // The packets the view shows: the first one's position and how many columns fit.
+    int FirstVisiblePacket() const { return firstPacket_; }
+    int VisiblePacketColumns() const { return 0; }
 
     // Any thread.
     void AddNode(int32_t nodeId) override;
@@ -29,4 +32,5 @@ private:
     CPacketListCtrl* list_ = nullptr;
     PacketManager* store_ = nullptr;
     bool autoScroll_ = false;
+    int firstPacket_ = 0;
 };

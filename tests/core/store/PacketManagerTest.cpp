@@ -406,6 +406,30 @@ TEST(PacketStoreFilter, ScanBuildsTheFilteredIndex)
     EXPECT_EQ(out.packetNumber, 10u);
 }
 
+// The last match need not be the last packet: the filtered block that holds it is cached once
+// loaded, instead of going back to uncached and being loaded again at every request.
+TEST(PacketStoreFilter, LastFilteredBlockIsCachedThoughItsLastMatchIsNotTheLastPacket)
+{
+    Store s(1280, 20); // one block holds every match, and more
+    s.AddGeneric(200, /*firstCrcBad=*/1); // 199 is the last match, 200 the last packet
+    ASSERT_GT(s.store.PacketsPerBlock(), 100);
+    s.store.Stop(1);
+    std::unique_ptr<PacketFilter> filter(CrcOkFilter(s.store.ParsedLength()));
+    s.store.SetFilter(filter.get());
+    ASSERT_TRUE(s.store.WaitForScan(kTimeoutMs));
+    PARSED_DATA out{};
+    std::vector<char> fields(s.store.ParsedLength());
+    out.fieldBuffer = fields.data();
+    EXPECT_EQ(s.store.GetPacket(100, 0, &out), 0); // starts the loader
+    ASSERT_TRUE(s.store.WaitForLoader(kTimeoutMs));
+    const int32_t last = (100 - 1) / s.store.PacketsPerBlock();
+    EXPECT_EQ(Block(s, last, true).state, BLOCK_CACHED);
+    ASSERT_EQ(s.store.GetPacket(100, 0, &out), 1);
+    EXPECT_EQ(out.packetNumber, 199u);
+    EXPECT_FALSE(s.store.LoaderRunning());
+    s.store.FilterOff();
+}
+
 TEST(PacketStoreFilter, OnAnEmptyStoreTheScanWaitsForTheCapture)
 {
     Store s;
