@@ -1,6 +1,7 @@
 #include "gui/views/CPacketListCtrl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include <QKeyEvent>
@@ -402,7 +403,12 @@ void CPacketListCtrl::paintEvent(QPaintEvent*)
 
 bool CPacketListCtrl::DrawRow(QPainter& painter, int x, int y, int position, bool selected)
 {
-    if (store_ == nullptr || packet_.fieldBuffer == nullptr || store_->GetPacket(position, 0, &packet_) == 0)
+    if (store_ == nullptr || packet_.fieldBuffer == nullptr)
+        return false;
+    const auto asked = std::chrono::steady_clock::now();
+    const int got = store_->GetPacket(position, 0, &packet_);
+    storeTimeNs_ += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - asked).count();
+    if (got == 0)
         return false;
     const QColor row = palette().color(selected ? QPalette::Highlight : QPalette::Base);
     const int width = viewport()->width();

@@ -58,6 +58,8 @@ public:
     // A paint left a visible row undrawn: its packet was not in the cache yet.
     bool RepaintNeeded() const { return repaintNeeded_; }
     int RowCount() const;
+    // Time the painting has spent in the store's GetPacket, in nanoseconds, since construction.
+    int64_t StoreTimeNs() const { return storeTimeNs_; }
     // The texts of the error boxes, by status; 0 has none.
     static const char* ErrorText(int32_t status);
 
@@ -121,6 +123,7 @@ private:
     int topRow_ = 0;
     int selectedRow_ = 0;
     bool capturing_ = false;
+    int64_t storeTimeNs_ = 0;
 
     // Header and subheader widths by field id, measured once for their texts and fonts.
     struct HeaderWidthEntry {

@@ -20,6 +20,7 @@
 #include "core/host/PacketFilter.h"
 #include "core/host/PluginHandler.h"
 #include "core/store/PacketManager.h"
+#include "core/store/ReadFileThread.h"
 #include "core/tables/FieldInfo.h"
 #include "gui/ColorRef.h"
 #include "gui/views/CPacketListCtrl.h"
@@ -541,6 +542,40 @@ TEST_F(PacketListTest, RowsNotInTheCacheShowTheirBackgroundAndArriveByThemselves
     Key(*list, Qt::Key_Home);
     page = Render();
     EXPECT_EQ(At(page, 6, RowY(0) + 5), kFields[0].fill);
+}
+
+// A data file being read: the list goes to its end and back while the reader adds packets
+// and the loader fills the cache.
+TEST_F(PacketListTest, OpenedFileScrolledToItsEndAndBackWhileItIsRead)
+{
+    ASSERT_EQ(store.SetCacheSize(1), 1);
+    for (int i = 0; i < 30000; ++i)
+        Add({0, 0, 0, 0, 0, {{static_cast<uint8_t>(i < 100 ? 0 : 7), "x"}}});
+    store.Stop(1);
+    const std::string file = temp / "rows.pld";
+    store.SaveToFile(file);
+    store.Reset();
+    ASSERT_EQ(store.OpenFile(file, 0, true, "Rows", 0), 1);
+    testsupport::Watchdog watchdog("an opened file's pages", 60s);
+    int turns = 0;
+    while (store.FileReader() != nullptr && store.FileReader()->Running()) {
+        Key(*list, Qt::Key_End);
+        Render();
+        Key(*list, Qt::Key_Home);
+        const int shown = store.GetPacketCount(1); // the reader may not have added one yet
+        const QImage top = Render();
+        if (shown > 0)
+            EXPECT_EQ(At(top, 6, RowY(0) + 5), kFields[0].fill);
+        ++turns;
+    }
+    EXPECT_GT(turns, 0);
+    Key(*list, Qt::Key_End);
+    const QImage end = Render();
+    EXPECT_EQ(list->GetSelectedPacket(), 29999);
+    EXPECT_EQ(At(end, 6, RowY(29999) + 5), kFields[7].fill);
+    Key(*list, Qt::Key_Home);
+    const QImage top = Render();
+    EXPECT_EQ(At(top, 6, RowY(0) + 5), kFields[0].fill);
 }
 
 TEST_F(PacketListTest, DoubleClickOnARowAsksForItsDetails)
