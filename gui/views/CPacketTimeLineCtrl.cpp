@@ -14,6 +14,12 @@ int CPacketTimeLineCtrl::LoadFrameDefinitions(const char*)
 
 void CPacketTimeLineCtrl::RemoveAllNodes() {}
 
+void CPacketTimeLineCtrl::RemoveNode(uint32_t) {}
+
+void CPacketTimeLineCtrl::SetNodeName(uint32_t, const char*) {}
+
+void CPacketTimeLineCtrl::AddNodes(uint32_t, uint32_t) {}
+
 void CPacketTimeLineCtrl::UpdateScrollBars() {}
 
 void CPacketTimeLineCtrl::ScrollTo(int packet)

@@ -18,6 +18,10 @@ public:
     int LoadFrameDefinitions(const char* pluginFolder);
     void SetAutoScroll(bool on) { autoScroll_ = on; }
     void RemoveAllNodes();
+    void RemoveNode(uint32_t address);
+    void SetNodeName(uint32_t address, const char* name);
+    // Rows for the packet's source and destination node (0xFFFFFFFF: none); any thread.
+    void AddNodes(uint32_t source, uint32_t destination);
     void UpdateScrollBars();
     void ScrollTo(int packet);
     void RefreshNewPackets();
