@@ -16,6 +16,8 @@
 
 #include <QApplication>
 
+#include "bench/BenchClock.h"
+#include "bench/StoreFill.h"
 #include "bench/TolvaneTraffic.h"
 #include "core/host/PluginHandler.h"
 #include "core/store/PacketManager.h"
@@ -28,18 +30,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using benchsupport::Clock;
+using benchsupport::Median;
+using benchsupport::Ms;
 
 // Paints until no row is missing; the time it took.
 double PaintWhole(CPacketListCtrl& list)
@@ -110,10 +103,7 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     PrepareGuiProcess();
-    GuiPlatform platform([](const platform::MessageBoxRequest& request) {
-        std::fprintf(stderr, "box: %s\n", request.text.c_str());
-        return platform::DefaultAnswer(request.buttons);
-    });
+    GuiPlatform platform(&GuiPlatform::WriteToStandardError);
 
     std::vector<std::string> sizes;
     for (int i = 1; i < argc; ++i)
@@ -140,17 +130,8 @@ int main(int argc, char** argv)
         const uint64_t limit = DiskBufferHandler::kSizeLimit / store.RecordLength();
         const int32_t count = size == "max" ? static_cast<int32_t>(limit) : std::atoi(size.c_str());
         const auto fillStart = Clock::now();
-        std::vector<uint8_t> record(std::max<size_t>(host.RawLength(), 160));
-        for (int32_t i = 0; i < count; ++i) {
-            const auto& frame = traffic[static_cast<size_t>(i) % traffic.size()];
-            std::copy(frame.begin(), frame.end(), record.begin());
-            const int length = record[12] | record[13] << 8;
-            if (store.AddPacket(record.data(), 1, length, 0) != 1) {
-                std::fprintf(stderr, "the store took %d packets\n", i);
-                return 1;
-            }
-        }
-        store.Stop(1);
+        if (!benchsupport::FillStore(store, count, traffic))
+            return 1;
         std::printf("store of %d packets (%.1f GB) filled in %.1f s\n", count,
                     static_cast<double>(count) * store.RecordLength() / 1e9, Ms(Clock::now() - fillStart) / 1000);
 

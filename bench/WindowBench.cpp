@@ -65,10 +65,7 @@ int Child(int argc, char** argv)
     const int64_t mainAt = MonotonicNs();
     QApplication application(argc, argv);
     PrepareGuiProcess();
-    GuiPlatform platform([](const platform::MessageBoxRequest& request) {
-        std::fprintf(stderr, "box: %s\n", request.text.c_str());
-        return platform::DefaultAnswer(request.buttons);
-    });
+    GuiPlatform platform(&GuiPlatform::WriteToStandardError);
     FirstPaint paint;
     long idleKiB = 0;
     {

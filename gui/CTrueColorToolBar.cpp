@@ -1,6 +1,8 @@
 #include "gui/CTrueColorToolBar.h"
 
 #include <QAction>
+#include <QIcon>
+#include <QImage>
 #include <QWidget>
 
 #include "gui/CommandIds.h"
@@ -15,6 +17,8 @@ struct Button {
     bool hidden;
     bool check;
     const char* tip;
+    // Capture buttons wait for a device.
+    bool disabled = false;
 };
 
 // In toolbar order.
@@ -25,10 +29,10 @@ constexpr Button kButtons[] = {
     {2, 0, false, false, nullptr},
     {3, command::kTabs, false, true, "Show/hide the tabbed section at the bottom of the window"},
     {3, 0, false, false, nullptr},
-    {4, command::kStart, false, false, "Starts the packet capturing (shortcut key: F5)"},
-    {5, command::kPause, false, false, "Pauses the packet capturing (shortcut key: F6)"},
+    {4, command::kStart, false, false, "Starts the packet capturing (shortcut key: F5)", true},
+    {5, command::kPause, false, false, "Pauses the packet capturing (shortcut key: F6)", true},
     {6, command::kFlushOnStart, false, true,
-     "Causes previously captured packets to be deleted when the sniffer is started"},
+     "Causes previously captured packets to be deleted when the sniffer is started", true},
     {6, 0, false, false, nullptr},
     {7, command::kAutoScroll, false, true, "Enable or disable automatic scrolling."},
     {8, command::kSmallFont, false, true, "Enable or disable small font for the packet window"},
@@ -59,16 +63,88 @@ void CTrueColorToolBar::AddMainButtons()
             addSeparator();
             continue;
         }
-        QAction* action = addAction(ToolBarImage(button.image), QString());
+        QAction* action = addAction(QString());
         SetControlId(action, button.id);
         action->setToolTip(QString::fromLatin1(button.tip));
         action->setCheckable(button.check);
         action->setVisible(!button.hidden);
+        action->setEnabled(!button.disabled);
+        imageOf_[button.id] = button.image;
         const int id = button.id;
         connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
         actions_[id] = action;
         if (QWidget* widget = widgetForAction(action))
             widget->setFixedSize(25, 22);
+    }
+    LoadTrueColorBitmaps(kToolBarImageWidth, kToolBarBitmapId, kToolBarBitmapId, kToolBarDisabledBitmapId);
+}
+
+bool CTrueColorToolBar::LoadTrueColorBitmaps(int imageWidth, int normalBitmap, int hotBitmap, int disabledBitmap)
+{
+    if (!SetImageList(kNormalImages, normalBitmap, imageWidth))
+        return false;
+    if (!SetImageList(kHotImages, hotBitmap, imageWidth))
+        return false;
+    if (disabledBitmap != 0 && !SetImageList(kDisabledImages, disabledBitmap, imageWidth))
+        return false;
+    return true;
+}
+
+bool CTrueColorToolBar::SetImageList(ImageListKind kind, int bitmapId, int imageWidth)
+{
+    if (kind < kNormalImages || kind > kDisabledImages || imageWidth <= 0)
+        return false;
+    QImage bitmap = ToolBarBitmap(bitmapId);
+    if (bitmap.isNull() || bitmap.width() < imageWidth)
+        return false;
+    bitmap = bitmap.convertToFormat(QImage::Format_ARGB32);
+    // The first pixel gives the ground colour, which the buttons' face shows through.
+    const QRgb mask = bitmap.pixel(0, 0);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
+        for (int x = 0; x < bitmap.width(); ++x)
+            if (line[x] == mask)
+                line[x] = qRgba(0, 0, 0, 0);
+    }
+    std::vector<QPixmap> images;
+    const int count = bitmap.width() / imageWidth;
+    images.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        images.push_back(QPixmap::fromImage(bitmap.copy(i * imageWidth, 0, imageWidth, bitmap.height())));
+    images_[kind] = std::move(images);
+    ApplyImages();
+    return true;
+}
+
+QPixmap CTrueColorToolBar::Image(ImageListKind kind, int index) const
+{
+    if (kind < kNormalImages || kind > kDisabledImages || index < 0 || index >= ImageCount(kind))
+        return {};
+    return images_[kind][static_cast<size_t>(index)];
+}
+
+void CTrueColorToolBar::ApplyImages()
+{
+    for (const auto& [id, index] : imageOf_) {
+        QIcon icon;
+        const QPixmap normal = Image(kNormalImages, index);
+        const QPixmap hot = Image(kHotImages, index);
+        const QPixmap disabled = Image(kDisabledImages, index);
+        if (!normal.isNull()) {
+            icon.addPixmap(normal, QIcon::Normal, QIcon::Off);
+            icon.addPixmap(normal, QIcon::Normal, QIcon::On);
+        }
+        if (!hot.isNull()) {
+            icon.addPixmap(hot, QIcon::Active, QIcon::Off);
+            icon.addPixmap(hot, QIcon::Active, QIcon::On);
+        }
+        // Without a disabled list the style greys the normal image itself.
+        if (!disabled.isNull()) {
+            icon.addPixmap(disabled, QIcon::Disabled, QIcon::Off);
+            icon.addPixmap(disabled, QIcon::Disabled, QIcon::On);
+        }
+        if (QAction* action = Action(id))
+            action->setIcon(icon);
     }
 }
 

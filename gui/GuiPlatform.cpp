@@ -1,5 +1,7 @@
 #include "gui/GuiPlatform.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -80,4 +82,10 @@ MessageAnswer GuiPlatform::ShowQtMessageBox(const platform::MessageBoxRequest& r
     QMessageBox box(IconOf(request.icon), caption, DisplayText(request.text), ButtonsOf(request.buttons),
                     QApplication::activeWindow());
     return AnswerOf(box.exec(), request.buttons);
+}
+
+MessageAnswer GuiPlatform::WriteToStandardError(const platform::MessageBoxRequest& request)
+{
+    std::fprintf(stderr, "%s\n", request.text.c_str());
+    return platform::DefaultAnswer(request.buttons);
 }

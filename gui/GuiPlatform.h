@@ -20,6 +20,8 @@ public:
     platform::MessageBoxQueue& Boxes() { return *boxes_; }
 
     static platform::MessageAnswer ShowQtMessageBox(const platform::MessageBoxRequest& request);
+    // For runs nobody watches: the text goes to standard error and the default answer back.
+    static platform::MessageAnswer WriteToStandardError(const platform::MessageBoxRequest& request);
 
 private:
     std::unique_ptr<QtWindowMessageSink> messages_;

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QRgb>
 
 namespace {
 
@@ -137,4 +138,41 @@ QIcon ToolBarImage(int index)
         DrawImage(painter, index);
     }
     return QIcon(pixmap);
+}
+
+namespace {
+
+// A disabled button: its image in light grey, darker lines staying a little darker.
+QImage Greyed(const QImage& image)
+{
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const int grey = 120 + qGray(line[x]) * 100 / 255;
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 3 / 4);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QImage ToolBarBitmap(int bitmapId)
+{
+    if (bitmapId != kToolBarBitmapId && bitmapId != kToolBarDisabledBitmapId)
+        return {};
+    QImage strip(kToolBarImageWidth * kToolBarImageCount, kToolBarImageWidth, QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    {
+        QPainter painter(&strip);
+        for (int index = 0; index < kToolBarImageCount; ++index) {
+            painter.save();
+            painter.translate(index * kToolBarImageWidth, 0);
+            painter.setClipRect(0, 0, kToolBarImageWidth, kToolBarImageWidth);
+            DrawImage(painter, index);
+            painter.restore();
+        }
+    }
+    return bitmapId == kToolBarDisabledBitmapId ? Greyed(strip) : strip;
 }

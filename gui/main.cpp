@@ -18,10 +18,7 @@ int main(int argc, char** argv)
     const char* boxes = std::getenv("PELAGOR_BOXES");
     std::unique_ptr<GuiPlatform> platform;
     if (boxes != nullptr && std::string(boxes) == "stderr")
-        platform = std::make_unique<GuiPlatform>([](const platform::MessageBoxRequest& request) {
-            std::fprintf(stderr, "%s\n", request.text.c_str());
-            return platform::DefaultAnswer(request.buttons);
-        });
+        platform = std::make_unique<GuiPlatform>(&GuiPlatform::WriteToStandardError);
     else
         platform = std::make_unique<GuiPlatform>();
     CMarlinexApp app;

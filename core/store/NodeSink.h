@@ -6,5 +6,6 @@
 class NodeSink {
 public:
     virtual ~NodeSink() = default;
-    virtual void AddNode(int32_t nodeId) = 0;
+    // Once per packet, on the thread that adds it; 0xFFFFFFFF is "no node".
+    virtual void AddNodes(uint32_t source, uint32_t destination) = 0;
 };

@@ -198,8 +198,7 @@ int PacketManager::AddPacket(uint8_t* rec, int numberIt, int capturedLength, int
     }
     if (staging_.crcOk) {
         if (staging_.nodeIdsChanged && nodeSink_ != nullptr) {
-            nodeSink_->AddNode(staging_.srcNodeId);
-            nodeSink_->AddNode(staging_.dstNodeId);
+            nodeSink_->AddNodes(static_cast<uint32_t>(staging_.srcNodeId), static_cast<uint32_t>(staging_.dstNodeId));
         }
         if (staging_.noticesWaiting)
             platform::PostWindowMessage(addressBookWindow_, platform::WM_ADDRBOOK_PENDING, 0, 0);

@@ -48,6 +48,8 @@ CPacketDetailsPnl::CPacketDetailsPnl(QWidget* parent) : CPanel(parent, 143)
         colours.setColor(group, QPalette::Text, text);
     }
     textBox_->setPalette(colours);
+
+    helpTip_.Add(textBox_, QStringLiteral("Double-click on the packet in the packet list above to diplay details."));
 }
 
 CPacketDetailsPnl::~CPacketDetailsPnl() = default;

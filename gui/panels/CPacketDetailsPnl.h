@@ -4,6 +4,7 @@
 #include <string>
 
 #include "gui/panels/CPanel.h"
+#include "gui/views/HelpTip.h"
 
 class CPacketListCtrl;
 class PacketManager;
@@ -31,6 +32,7 @@ public:
     // The text last shown, with its "\r\n" line ends.
     const std::string& DetailsText() const { return text_; }
     QPlainTextEdit* TextBox() const { return textBox_; }
+    HelpTip& Tips() { return helpTip_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -40,4 +42,5 @@ private:
 
     QPlainTextEdit* textBox_ = nullptr;
     std::string text_;
+    HelpTip helpTip_{this};
 };

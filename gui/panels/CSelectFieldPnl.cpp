@@ -71,6 +71,19 @@ CSelectFieldPnl::CSelectFieldPnl(QWidget* parent) : CPanel(parent, 141)
     connect(fieldGroupBox_, &QComboBox::activated, this, [this] { OnSelectedFields(); });
     connect(lqiRssiBox_, &QComboBox::activated, this, [this] { OnLqiRssiFormat(); });
     LayoutBottomRow();
+
+    helpTip_.Add(timeStampBox_,
+                 QStringLiteral("Selects whether to display the time stamp (delta and time) in micro- or milliseconds"));
+    helpTip_.Add(payloadBox_, QStringLiteral("Data and beacon payload fields can be displayed in hexadecimal and "
+                                             "plain-text format. When using plain-text mode, all non-printable "
+                                             "characters (e.g. line feed) will be substituted by a star \"*\"."));
+    helpTip_.Add(fieldGroupBox_,
+                 QStringLiteral("Select group of fields to be displayed. The groups must be defined by the plug-in"));
+    helpTip_.Add(lqiRssiBox_, QStringLiteral("Select which fields from the packet footer to be displayed. Use "
+                                             "extended selection:\r\n- Hold down [Shift] to select a range of "
+                                             "fields\r\n- Hold down [Ctrl] to toggle single fields\r\n- Drag "
+                                             "over several fields (holding down the left mouse button) to select "
+                                             "the range"));
 }
 
 CSelectFieldPnl::~CSelectFieldPnl()

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "gui/panels/CPanel.h"
+#include "gui/views/HelpTip.h"
 
 class CColorEdit;
 class CPacketListCtrl;
@@ -68,6 +69,8 @@ public:
     // The field indexes of list box group's items, in item order.
     const std::vector<unsigned>& ListBoxFields(int group) const { return fieldIndexes_.at(static_cast<size_t>(group)); }
 
+    HelpTip& Tips() { return helpTip_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     // No tab navigation between the panel's controls.
@@ -104,4 +107,6 @@ private:
     QComboBox* fieldGroupBox_ = nullptr;
     QLabel* lqiRssiLabel_ = nullptr;
     QComboBox* lqiRssiBox_ = nullptr;
+
+    HelpTip helpTip_{this};
 };

@@ -177,38 +177,19 @@ void CPacketListCtrl::HorizontalScroll(Scroll action, int position)
     horizontalScrollBar()->setValue(horizontalPosition_);
 }
 
-namespace {
-
-CPacketListCtrl::Scroll ScrollOf(int action)
-{
-    using Scroll = CPacketListCtrl::Scroll;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: return Scroll::LineUp;
-    case QAbstractSlider::SliderSingleStepAdd: return Scroll::LineDown;
-    case QAbstractSlider::SliderPageStepSub: return Scroll::PageUp;
-    case QAbstractSlider::SliderPageStepAdd: return Scroll::PageDown;
-    case QAbstractSlider::SliderMove:
-    case QAbstractSlider::SliderToMinimum:
-    case QAbstractSlider::SliderToMaximum: return Scroll::Thumb;
-    default: return Scroll::None;
-    }
-}
-
-} // namespace
-
 void CPacketListCtrl::OnScrollAction(int action)
 {
     // Scrolling by hand stops following the newest packet.
     StopAutoScroll();
     QScrollBar* bar = verticalScrollBar();
-    VerticalScroll(ScrollOf(action), bar->sliderPosition());
+    VerticalScroll(ScrollStepOf(action), bar->sliderPosition());
     bar->setSliderPosition(topRow_);
 }
 
 void CPacketListCtrl::OnHorizontalAction(int action)
 {
     QScrollBar* bar = horizontalScrollBar();
-    HorizontalScroll(ScrollOf(action), bar->sliderPosition());
+    HorizontalScroll(ScrollStepOf(action), bar->sliderPosition());
     bar->setSliderPosition(horizontalPosition_);
 }
 
@@ -263,7 +244,8 @@ void CPacketListCtrl::AutoScrollStep()
         return;
     VerticalScroll(Scroll::Thumb, n - rowsPerPage_);
     if (timeLine_ != nullptr && n > timeLine_->FirstVisiblePacket() + timeLine_->VisiblePacketColumns())
-        timeLine_->ScrollTo(n - timeLine_->VisiblePacketColumns());
+        // Moved the way its own thumb moves it: that keeps auto-scroll on.
+        timeLine_->HorizontalScroll(CPacketTimeLineCtrl::Scroll::Thumb, n - timeLine_->VisiblePacketColumns());
 }
 
 // ---------------------------------------------------------------- input

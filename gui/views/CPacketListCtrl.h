@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "plugin/frame/ParsedData.h"
+#include "gui/views/ScrollStep.h"
 
 class CPacketTimeLineCtrl;
 class FieldInfo;
@@ -64,7 +65,7 @@ public:
     static const char* ErrorText(int32_t status);
 
     // How a scroll bar moves: a line, a page, or to a thumb position.
-    enum class Scroll { LineUp, LineDown, PageUp, PageDown, Thumb, None };
+    using Scroll = ScrollStep;
     void VerticalScroll(Scroll action, int position);
     void HorizontalScroll(Scroll action, int position);
     // The auto-scroll step of its timer.

@@ -27,6 +27,7 @@
 #include "tests/support/ScriptedAccess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Watchdog.h"
+#include "tests/support/FieldFilter.h"
 
 using namespace std::chrono_literals;
 using testsupport::AccessScript;
@@ -187,12 +188,7 @@ TEST_F(MainWindowShutdownTest, CloseDuringAFilterScanEndsTheScanBeforeTheFilterG
         std::this_thread::sleep_for(5ms);
     ProcessEvents();
 
-    auto* filter = new PacketFilter(w.Store().ParsedLength());
-    REC_FILTER condition{};
-    condition.link = kFilterLinkEndLast;
-    condition.fieldId = 8;
-    std::strcpy(condition.values, "NONE;");
-    filter->AddCondition(condition);
+    PacketFilter* filter = testsupport::FieldFilter(w.Store().ParsedLength(), 8, "NONE").release();
     QObject::connect(w.FilterPanel(), &QObject::destroyed, [filter] { delete filter; });
     w.Store().SetFilter(filter);
     ASSERT_TRUE(w.Store().ScanRunning());
@@ -218,13 +214,8 @@ TEST_F(MainWindowShutdownTest, FilterOffWhileTheScanShowsABox)
     // The second half of the buffer is gone under the store.
     ASSERT_EQ(truncate(w.Store().Disk().FileName().c_str(), static_cast<off_t>(w.Store().RecordLength()) * 1000), 0);
 
-    PacketFilter filter(w.Store().ParsedLength());
-    REC_FILTER condition{};
-    condition.link = kFilterLinkEndLast;
-    condition.fieldId = 8;
-    std::strcpy(condition.values, "OK;");
-    filter.AddCondition(condition);
-    w.Store().SetFilter(&filter);
+    const auto filter = testsupport::FieldFilter(w.Store().ParsedLength(), 8, "OK");
+    w.Store().SetFilter(filter.get());
     WaitForWaitingBoxes(1);
     {
         Watchdog watchdog("filter off during a scan's box", 20s);

@@ -36,7 +36,13 @@ constexpr uint16_t kHundredP = 2545;
 
 struct RecordingSink : NodeSink {
     std::vector<int32_t> nodes;
-    void AddNode(int32_t id) override { nodes.push_back(id); }
+    int calls = 0;
+    void AddNodes(uint32_t source, uint32_t destination) override
+    {
+        ++calls;
+        nodes.push_back(static_cast<int32_t>(source));
+        nodes.push_back(static_cast<int32_t>(destination));
+    }
 };
 
 class Store {
@@ -362,6 +368,7 @@ TEST(PacketStoreAdd, NodesAndNoticesOnlyForGoodCrc)
         ASSERT_EQ(s.store.AddPacket(rec.data(), 1, 0, 0), 1);
     }
     EXPECT_EQ(sink.nodes, (std::vector<int32_t>{5, 6, 10, 11}));
+    EXPECT_EQ(sink.calls, 2); // one call a packet
     EXPECT_EQ(messages.Count(platform::WM_ADDRBOOK_PENDING), 2u);
     EXPECT_EQ(messages.Messages().at(0).target, 77u);
     EXPECT_EQ(s.store.ErrorCount(), 1);

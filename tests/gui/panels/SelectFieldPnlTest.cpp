@@ -607,7 +607,7 @@ TEST_F(SelectFieldTest, RebuildAndClearLeaveOneSetOfControls)
 TEST_F(SelectFieldTest, TabDoesNotMoveBetweenThePanelsControls)
 {
     Catalogue c;
-    FieldInfo& info = BuildShown(c);
+    BuildShown(c);
     panel_.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&panel_));
     QListWidget* box = Box(panel_, 0);

@@ -29,6 +29,7 @@
 #include "tests/support/StoreSetUp.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Watchdog.h"
+#include "tests/support/FieldFilter.h"
 
 using namespace std::chrono_literals;
 using Scroll = CPacketListCtrl::Scroll;
@@ -492,13 +493,8 @@ TEST_F(PacketListTest, FilterThatShrinksTheStoreBringsTheViewBack)
     store.Stop(1);
     Key(*list, Qt::Key_End);
     ASSERT_EQ(list->TopRow(), 194);
-    PacketFilter filter(kParsedLength);
-    REC_FILTER condition{};
-    condition.link = kFilterLinkEndLast;
-    condition.fieldId = 0;
-    std::strcpy(condition.values, "x;");
-    filter.AddCondition(condition);
-    store.SetFilter(&filter);
+    const auto filter = testsupport::FieldFilter(kParsedLength, 0, "x");
+    store.SetFilter(filter.get());
     ASSERT_TRUE(store.WaitForScan(10000));
     ASSERT_EQ(store.GetPacketCount(1), 20);
     list->UpdateScrollBars();
@@ -564,8 +560,9 @@ TEST_F(PacketListTest, OpenedFileScrolledToItsEndAndBackWhileItIsRead)
         Key(*list, Qt::Key_Home);
         const int shown = store.GetPacketCount(1); // the reader may not have added one yet
         const QImage top = Render();
-        if (shown > 0)
+        if (shown > 0) {
             EXPECT_EQ(At(top, 6, RowY(0) + 5), kFields[0].fill);
+        }
         ++turns;
     }
     EXPECT_GT(turns, 0);
