@@ -183,6 +183,7 @@ TEST_F(MainWindowTest, TabsShowOnePanelAtATimeAndTheButtonHidesTheArea)
         for (int i = 0; i < 7; ++i)
             EXPECT_EQ(panels[i]->isVisible(), i == tab) << "tab " << tab << " panel " << i;
         EXPECT_TRUE(tabArea.contains(panels[tab]->geometry())) << tab;
+        SaveScreen(&w, "main_window_tab_" + std::to_string(tab));
     }
     w.ToolBar()->Action(command::kTabs)->trigger();
     EXPECT_FALSE(w.PanelTabs()->isVisible());
