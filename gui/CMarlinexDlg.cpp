@@ -68,8 +68,7 @@ void ShowWarning(const std::string& text)
     platform::ShowMessageBox(text, platform::MessageIcon::Exclamation);
 }
 
-// The part of a path up to its last separator ('\' or '/'), the separator dropped; npos when
-// the path has none.
+// Where a path's last separator (a backslash or '/') stands; npos when it has none.
 size_t LastSeparator(const std::string& path)
 {
     return path.find_last_of("\\/");
