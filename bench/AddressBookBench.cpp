@@ -9,6 +9,7 @@
 #include <QApplication>
 
 #include "bench/BenchClock.h"
+#include "bench/WindowBenchRun.h"
 #include "core/host/PluginHandler.h"
 #include "core/tables/AddressBook.h"
 #include "core/tables/PelagorTable.h"
@@ -24,16 +25,12 @@ using benchsupport::Ms;
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    PrepareGuiProcess();
-    GuiPlatform platform(&GuiPlatform::WriteToStandardError);
+    benchsupport::WindowBenchRun bench(argc, argv);
+    if (!bench.Loaded())
+        return 1;
+    PluginHandler& host = bench.Host();
     const int nodes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
 
-    PluginHandler host;
-    if (host.Load(PELAGOR_PROTOCOLS_DIR "/Tolvane/Tolvane.so", "") != 1)
-        return 1;
-    PelagorTable::SetPluginHandler(&host);
     AddressBook layout;
     if (layout.Load(PELAGOR_PROTOCOLS_DIR "/Tolvane") != 1)
         return 1;
@@ -65,6 +62,5 @@ int main(int argc, char** argv)
                     drains.back());
     }
     std::printf("median: %.1f ms for %d nodes\n", Median(drains), nodes);
-    PelagorTable::SetPluginHandler(nullptr);
     return 0;
 }

@@ -17,6 +17,7 @@
 #include <QApplication>
 
 #include "bench/BenchClock.h"
+#include "bench/WindowBenchRun.h"
 #include "bench/StoreFill.h"
 #include "bench/TolvaneTraffic.h"
 #include "core/host/PluginHandler.h"
@@ -100,10 +101,10 @@ Figures Measure(CPacketListCtrl& list, int32_t count, std::mt19937& random)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    PrepareGuiProcess();
-    GuiPlatform platform(&GuiPlatform::WriteToStandardError);
+    benchsupport::WindowBenchRun bench(argc, argv);
+    if (!bench.Loaded())
+        return 1;
+    PluginHandler& host = bench.Host();
 
     std::vector<std::string> sizes;
     for (int i = 1; i < argc; ++i)
@@ -111,12 +112,6 @@ int main(int argc, char** argv)
     if (sizes.empty())
         sizes = {"1000000", "max"};
 
-    PluginHandler host;
-    if (host.Load(PELAGOR_PROTOCOLS_DIR "/Tolvane/Tolvane.so", "") != 1) {
-        std::fprintf(stderr, "the plug-in did not load\n");
-        return 1;
-    }
-    PelagorTable::SetPluginHandler(&host);
     FieldInfo fields;
     if (fields.Load(PELAGOR_PROTOCOLS_DIR "/Tolvane") != 1)
         return 1;
@@ -168,6 +163,5 @@ int main(int argc, char** argv)
                     100 * median(&Figures::storeShare));
         std::fflush(stdout);
     }
-    PelagorTable::SetPluginHandler(nullptr);
     return 0;
 }

@@ -17,6 +17,7 @@
 #include <QApplication>
 
 #include "bench/BenchClock.h"
+#include "bench/WindowBenchRun.h"
 #include "bench/StoreFill.h"
 #include "bench/TolvaneTraffic.h"
 #include "core/host/PluginHandler.h"
@@ -88,18 +89,12 @@ Figures Measure(CPacketTimeLineCtrl& view, int32_t count, const std::vector<uint
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    PrepareGuiProcess();
-    GuiPlatform platform(&GuiPlatform::WriteToStandardError);
+    benchsupport::WindowBenchRun bench(argc, argv);
+    if (!bench.Loaded())
+        return 1;
+    PluginHandler& host = bench.Host();
     const int32_t count = argc > 1 ? std::atoi(argv[1]) : 1000000;
 
-    PluginHandler host;
-    if (host.Load(PELAGOR_PROTOCOLS_DIR "/Tolvane/Tolvane.so", "") != 1) {
-        std::fprintf(stderr, "the plug-in did not load\n");
-        return 1;
-    }
-    PelagorTable::SetPluginHandler(&host);
     const auto traffic = benchsupport::TrafficMix(20000);
 
     PacketManager store;
@@ -158,6 +153,5 @@ int main(int argc, char** argv)
                     view.NodeCount(), Median(repaint), view.VisiblePacketColumns(), Median(wait));
         std::fflush(stdout);
     }
-    PelagorTable::SetPluginHandler(nullptr);
     return 0;
 }

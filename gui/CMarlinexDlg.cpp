@@ -207,9 +207,7 @@ bool CMarlinexDlg::OnInitDialog()
     addressBookPnl_ = new CAddressBookPnl(client_);
     timeLinePnl_ = new CTimeLinePnl(client_);
     displayFilterPnl_ = new CDisplayFilterPnl(client_);
-    for (QWidget* panel : std::initializer_list<QWidget*>{setupPnl_, radioSettingsPnl_, radioConfStandardPnl_,
-                                                          selectFieldPnl_, packetDetailsPnl_, addressBookPnl_,
-                                                          timeLinePnl_, displayFilterPnl_})
+    for (QWidget* panel : Panels())
         panel->hide();
 
     CPacketTimeLineCtrl* timeLine = timeLinePnl_->View();
@@ -526,13 +524,18 @@ void CMarlinexDlg::Layout()
     const QRect panelArea(tabArea.left() + kPanelInset, tabArea.top() + panelTabs_->ItemHeight() + kPanelInset,
                           std::max(0, tabArea.width() - 2 * kPanelInset),
                           std::max(0, tabArea.height() - panelTabs_->ItemHeight() - 2 * kPanelInset));
-    for (QWidget* panel : std::initializer_list<QWidget*>{setupPnl_, radioSettingsPnl_, radioConfStandardPnl_,
-                                                          selectFieldPnl_, packetDetailsPnl_, addressBookPnl_,
-                                                          timeLinePnl_, displayFilterPnl_}) {
+    for (QWidget* panel : Panels()) {
         panel->setGeometry(panelArea);
         panel->raise();
     }
     client_->update();
+}
+
+std::array<QWidget*, 8> CMarlinexDlg::Panels() const
+{
+    // In the order of the layout.
+    return {setupPnl_,         radioSettingsPnl_, radioConfStandardPnl_, selectFieldPnl_,
+            packetDetailsPnl_, addressBookPnl_,   timeLinePnl_,          displayFilterPnl_};
 }
 
 void CMarlinexDlg::ShowPanel()
@@ -552,9 +555,7 @@ void CMarlinexDlg::ShowPanel()
     default: break;
     }
     const bool tabsShown = toolBar_->IsChecked(command::kTabs);
-    for (QWidget* panel : std::initializer_list<QWidget*>{setupPnl_, radioSettingsPnl_, radioConfStandardPnl_,
-                                                          selectFieldPnl_, packetDetailsPnl_, addressBookPnl_,
-                                                          timeLinePnl_, displayFilterPnl_})
+    for (QWidget* panel : Panels())
         panel->setVisible(tabsShown && panel == shown);
 }
 

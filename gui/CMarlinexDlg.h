@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -123,6 +124,7 @@ private:
     void LoadPlugin(const char* cacheSize, int versionIndex);
     void BuildMenu();
     void Layout();
+    std::array<QWidget*, 8> Panels() const;
     void OnTimer();
     void OnProtocolVersionSelected(int index);
     void SetMenuItemsEnabled(bool on);

@@ -53,7 +53,8 @@ MessageBoxDeferral::MessageBoxDeferral()
 
 MessageBoxDeferral::~MessageBoxDeferral()
 {
-    if (--t_deferred.depth > 0)
+    // Once per packet on the add road: nothing to do unless a box was collected.
+    if (--t_deferred.depth > 0 || t_deferred.requests.empty())
         return;
     std::vector<MessageBoxRequest> requests;
     requests.swap(t_deferred.requests);

@@ -30,7 +30,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("About Marlinex"));
     const QPixmap icon = ProgramIcon().pixmap(kIconSize, kIconSize);
-    setFixedSize(DialogUnitsToPixelsX(268), DialogUnitsToPixelsY(181));
+    setFixedSize(DialogUnitsRect(0, 0, 268, 181).size());
 
     QLabel* iconLabel = new QLabel(this);
     iconLabel->setPixmap(icon);

@@ -34,7 +34,7 @@ CContactDlg::CContactDlg(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Contact Korvath"));
-    setFixedSize(DialogUnitsToPixelsX(168), DialogUnitsToPixelsY(162));
+    setFixedSize(DialogUnitsRect(0, 0, 168, 162).size());
 
     webLink_ = new CHyperLink(this);
     SetControlId(webLink_, kWebLinkId);

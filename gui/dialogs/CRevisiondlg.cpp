@@ -15,7 +15,7 @@ CRevisiondlg::CRevisiondlg(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Revision History"));
-    setFixedSize(DialogUnitsToPixelsX(437), DialogUnitsToPixelsY(242));
+    setFixedSize(DialogUnitsRect(0, 0, 437, 242).size());
 
     edit_ = new QPlainTextEdit(this);
     SetControlId(edit_, kHistoryId);

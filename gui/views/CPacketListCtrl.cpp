@@ -83,6 +83,8 @@ int CPacketListCtrl::SetSmallFont(int small)
     headingFont_ = PelagorFont("Arial Bold", small ? 7.5 : 8.5);
     subheadingFont_ = PelagorFont("Courier New", small ? 8 : 9);
     valueFont_ = PelagorFont("Courier New", small ? 8 : 9);
+    valueAdvance_ = QFontMetrics(valueFont_).horizontalAdvance(QLatin1Char('0'));
+    subheadingAdvance_ = QFontMetrics(subheadingFont_).horizontalAdvance(QLatin1Char('0'));
     headerWidths_.clear();
     return 1;
 }
@@ -458,7 +460,7 @@ int CPacketListCtrl::TextWidth(const QFont& font, const QString& text) const
     return QFontMetrics(font).boundingRect(kMeasureRect, Qt::AlignLeft | Qt::AlignTop, text).width();
 }
 
-int CPacketListCtrl::MonospaceWidth(const QFontMetrics& metrics, std::string_view text) const
+int CPacketListCtrl::MonospaceWidth(int advance, std::string_view text)
 {
     // Every glyph of the fixed-pitch font has one advance: the widest line decides.
     size_t widest = 0;
@@ -472,7 +474,7 @@ int CPacketListCtrl::MonospaceWidth(const QFontMetrics& metrics, std::string_vie
         }
     }
     widest = std::max(widest, line);
-    return static_cast<int>(widest) * metrics.horizontalAdvance(QLatin1Char('0'));
+    return static_cast<int>(widest) * advance;
 }
 
 int CPacketListCtrl::HeaderWidth(int fieldId, const TAB_FIELD_DEF_REC& def)
@@ -491,7 +493,7 @@ int CPacketListCtrl::HeaderWidth(int fieldId, const TAB_FIELD_DEF_REC& def)
     if (!header.empty())
         width = TextWidth(headingFont_, Latin1(header)) + 10;
     if (!subheader.empty())
-        width = std::max(width, MonospaceWidth(QFontMetrics(subheadingFont_), subheader) + 10);
+        width = std::max(width, MonospaceWidth(subheadingAdvance_, subheader) + 10);
     entry.width = width;
     entry.valid = true;
     return width;
@@ -501,7 +503,7 @@ int CPacketListCtrl::BoxWidth(int fieldId, const TAB_FIELD_DEF_REC& def, std::st
 {
     int width = HeaderWidth(fieldId, def);
     if (!text.empty())
-        width = std::max(width, MonospaceWidth(QFontMetrics(valueFont_), text) + 10);
+        width = std::max(width, MonospaceWidth(valueAdvance_, text) + 10);
     return width;
 }
 

@@ -99,7 +99,7 @@ private:
     int DrawErrorBox(QPainter& painter, int x, int y, int32_t code, int32_t dataLength, const QString* text,
                      const QColor& row, int minimumWidth);
     int TextWidth(const QFont& font, const QString& text) const;
-    int MonospaceWidth(const QFontMetrics& metrics, std::string_view text) const;
+    static int MonospaceWidth(int advance, std::string_view text);
     const QString& Latin1(std::string_view text);
     void OnScrollAction(int action);
     void OnHorizontalAction(int action);
@@ -118,6 +118,9 @@ private:
     QFont valueFont_;
     QFont subheadingFont_;
     QFont headingFont_;
+    // The one glyph advance of each fixed-pitch font, taken when the fonts are made.
+    int valueAdvance_ = 0;
+    int subheadingAdvance_ = 0;
     int extent_ = 0;
     int horizontalPosition_ = 0;
     int rowsPerPage_ = 0;
