@@ -6,7 +6,7 @@
 #include <new>
 #include <thread>
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 #include "core/device/PacketBufferDravik.h"
 #include "platform/PathText.h"
 #include "platform/TextFormat.h"

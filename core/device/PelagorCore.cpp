@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "chips/ChipSets.h"
 #include "core/device/PelagorAccess.h"
 #include "core/device/PelagorAccessDravik.h"
 #include "core/device/PacketBuffer.h"
@@ -18,22 +19,6 @@ std::atomic<PelagorCore*> theInstance{nullptr};
 // Threads started for the device layer: joined before the process lets go of their code.
 std::mutex workersMutex;
 std::vector<std::thread> workers;
-
-// Chips addressed with 16-bit register addresses; all but the last also take no channel.
-bool HasWideRegisters(uint16_t chip)
-{
-    switch (chip) {
-    case 0x3A5C: case 0x3A5D: case 0x3A5F: case 0x3B90: case 0x3B91: case 0x3B92: case 0x3B93:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool TakesNoChannel(uint16_t chip)
-{
-    return HasWideRegisters(chip) || chip == 0x3BC6;
-}
 
 } // namespace
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/device/ChipTypeRec.h"
+#include "chips/ChipTypeRec.h"
 #include "core/tables/TabPlugin.h"
 #include "platform/MessageBox.h"
 #include "platform/PathText.h"

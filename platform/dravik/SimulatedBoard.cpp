@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 #include "platform/dravik/SimulatedChip.h"
 #include "platform/dravik/SimulatedPipe.h"
 #include "platform/dravik/SimulatedStreamSource.h"

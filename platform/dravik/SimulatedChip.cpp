@@ -1,6 +1,6 @@
 #include "platform/dravik/SimulatedChip.h"
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 #include "platform/dravik/SimulatedBoard.h"
 #include "platform/dravik/SimulatedDebugger.h"
 

@@ -1,6 +1,6 @@
 #include "plugin/generic/GenericChipSets.h"
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 #include "plugin/frame/OwnClockDivisor.h"
 
 bool IsSplitTimestampChip(int chipCode)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 
 namespace {
 

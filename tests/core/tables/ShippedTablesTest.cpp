@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 #include "core/host/PluginHandler.h"
 #include "core/tables/FieldInfo.h"
 #include "core/tables/PelagorTable.h"

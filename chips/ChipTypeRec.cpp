@@ -1,4 +1,4 @@
-#include "core/device/ChipTypeRec.h"
+#include "chips/ChipTypeRec.h"
 
 const std::array<CHIP_TYPE_REC, kChipTableRows> kChipTable = {{
     {"QZ6F1C", 0x6F1C}, {"QZ3A1E", 0x3A1E}, {"QZ6E7A", 0x6E7A}, {"QZ6E7B", 0x6E7A},

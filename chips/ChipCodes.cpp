@@ -1,4 +1,4 @@
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 
 #include <cstdlib>
 

@@ -3,8 +3,9 @@
 #include <set>
 #include <string>
 
-#include "core/device/ChipCodes.h"
-#include "core/device/ChipTypeRec.h"
+#include "chips/ChipCodes.h"
+#include "chips/ChipSets.h"
+#include "chips/ChipTypeRec.h"
 
 TEST(ChipCodes, TransceiverChips)
 {
@@ -13,6 +14,25 @@ TEST(ChipCodes, TransceiverChips)
         EXPECT_TRUE(IsTransceiverChip(code)) << std::hex << code;
     for (int code : {0, 0x3B94, 0x3A1E, 0x6F1C, 0x6E7A, 0x6F86, 0x13B92, -1})
         EXPECT_FALSE(IsTransceiverChip(code)) << std::hex << code;
+}
+
+TEST(ChipSets, WideRegistersAndChannelFromRegisters)
+{
+    struct Case {
+        int code;
+        bool wide;
+        bool noChannel;
+    };
+    static constexpr Case kCases[] = {
+        {0x3A5C, true, true},   {0x3A5D, true, true},   {0x3A5F, true, true},  {0x3B90, true, true},
+        {0x3B93, true, true},   {0x3BC6, false, true},  {0x3A02, false, false}, {0x3A0B, false, false},
+        {0x6F1C, false, false}, {0x6F48, false, false}, {0x3B94, false, false}, {0x13A5C, false, false},
+        {0, false, false},
+    };
+    for (const Case& c : kCases) {
+        EXPECT_EQ(HasWideRegisters(c.code), c.wide) << std::hex << c.code;
+        EXPECT_EQ(TakesNoChannel(c.code), c.noChannel) << std::hex << c.code;
+    }
 }
 
 TEST(ChipCodes, UsbDongleChips)
