@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 #include "platform/dravik/BoardFile.h"
 #include "platform/dravik/DravikEb.h"
 #include "platform/dravik/FirmwareRevision.h"

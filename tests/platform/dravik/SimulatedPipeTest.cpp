@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/device/ChipCodes.h"
+#include "chips/ChipCodes.h"
 #include "platform/dravik/DravikEb.h"
 #include "platform/dravik/SimulatedBoard.h"
 #include "platform/dravik/SimulatedPipe.h"
