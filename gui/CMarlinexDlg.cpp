@@ -226,6 +226,9 @@ bool CMarlinexDlg::OnInitDialog()
     addressBookPnl_->SetPluginHandler(&host_);
     addressBookPnl_->SetTimeLine(timeLine);
     selectFieldPnl_->SetPacketList(packetList_);
+    setupPnl_->SetRefreshBlocked([this] { return store_.CaptureRunning() || busy_; });
+    setupPnl_->SetDeviceSelectedHandler([this](const std::string& name) { OnDeviceSelected(name); });
+    radioSettingsPnl_->SetProgramFolder(programFolder_);
     displayFilterPnl_->SetPacketList(packetList_);
     displayFilterPnl_->SetPacketManager(&store_);
 
@@ -258,6 +261,7 @@ bool CMarlinexDlg::OnInitDialog()
         clockMultiplier_ = multiplier > 0 ? multiplier : 1.0;
         store_.SetClockMultiplier(clockMultiplier_);
         setupPnl_->RefreshDeviceList();
+        setupPnl_->StartDevicePoll();
         UpdateStatusBar(false, 0);
         refreshTimer_.start();
         SetProtocolVersion(protocolVersionIndex_);
@@ -632,6 +636,9 @@ void CMarlinexDlg::OnCommand(int id)
     case command::kReset:
         ResetData();
         break;
+    case command::kStart:
+        OnStart();
+        break;
     case command::kPause:
         OnPause();
         break;
@@ -680,6 +687,131 @@ void CMarlinexDlg::OnWindowMessage(uint32_t message, uint64_t wParam, int64_t, c
     }
 }
 
+void CMarlinexDlg::OnStart()
+{
+    int restarted;
+    {
+        platform::GuiCallScope waiting;
+        restarted = store_.Restart(flushOnStart_ ? 1 : 0);
+    }
+    if (restarted == 0) {
+        MessageBeep();
+        return;
+    }
+    if (flushOnStart_) {
+        {
+            platform::GuiCallScope waiting;
+            store_.Reset();
+        }
+        packetList_->SelectPacket(-1);
+        packetList_->UpdateScrollBars();
+        addressBookPnl_->ClearAll();
+        CPacketTimeLineCtrl* timeLine = TimeLine();
+        timeLine->RemoveAllNodes();
+        timeLine->UpdateScrollBars();
+        timeLine->ScrollTo(0);
+        shownPacketCount_ = 0;
+    }
+
+    const DravikEbInfo* selected = setupPnl_->SelectedDevice();
+    if (selected == nullptr) {
+        store_.Stop(1);
+        MessageBeep();
+        return;
+    }
+    // A copy: a refresh during the start must not change the device under it.
+    const DravikEbInfo device = *selected;
+    if (host_.SetChipType(device.chipName) == 0) {
+        store_.Stop(1);
+        ShowWarning(platform::FormatText("The device type is not supported: %s", device.chipName));
+        return;
+    }
+
+    uint8_t key[16] = {};
+    uint32_t passKey = 0;
+    radioConfStandardPnl_->GetBleLtk(key);
+    radioConfStandardPnl_->GetBlePassKey(&passKey);
+    host_.SetBleKeys(key, 16, static_cast<int>(passKey));
+    host_.SetBleLtkUpdateCb(OnBleLtkUpdate);
+
+    uint8_t channel = 0;
+    GetChannel(&channel);
+    startParam_.channel = channel;
+    const bool initiator = IsInitiatorAddressUsed();
+    if (initiator)
+        radioConfStandardPnl_->GetInitiatorAddress(startParam_.initiatorAddress);
+    startParam_.udpAddress = udpAddress_;
+    startParam_.udpPort = udpPort_;
+    firmwareFile_ = host_.GetFirmwareFile(device.chipCode, setupPnl_->UsartChoice());
+    startParam_.firmwareFile = firmwareFile_.c_str();
+    startParam_.usartChoice = setupPnl_->UsartChoice();
+    startParam_.initiatorPresent = initiator ? 1 : 0;
+    startParam_.broadcastOn = broadcastOn_ ? 1 : 0;
+    startParam_.broadcastOnly = broadcastOnly_ ? 1 : 0;
+    startParam_.notifyWindow = Handle();
+    startParam_.registerList = nullptr;
+    startParam_.registerCount = 0;
+    if (registerPanelInUse_) {
+        const int* list = nullptr;
+        uint16_t count = 0;
+        if (radioSettingsPnl_->GetRegisterSettings(device.chipCode, &list, &count) == 0) {
+            store_.Stop(1);
+            ShowWarning(platform::FormatText("Radio Registers not selected for %s\n", device.chipName));
+            return;
+        }
+        startParam_.registerList = list;
+        startParam_.registerCount = count;
+    }
+
+    int started;
+    {
+        platform::GuiCallScope waiting;
+        started = engine_->Start(device, startParam_);
+    }
+    if (started == Pelagor::kStartRunning) {
+        SetCapturing(true);
+    } else {
+        store_.Stop(1);
+        MessageBeep();
+    }
+    UpdateStatusBar(false, 0);
+}
+
+void CMarlinexDlg::OnDeviceSelected(const std::string& deviceName)
+{
+    if (host_.HasRadioSettings(deviceName)) {
+        if (!registerPanelInUse_) {
+            registerPanelInUse_ = true;
+            radioSettingsPnl_->LoadDefaultRegisterFiles(pluginPath_, configurationFileName_, deviceName);
+        }
+        radioSettingsPnl_->SetRfDeviceType(deviceName);
+    } else {
+        configurationFileName_.clear();
+        registerPanelInUse_ = false;
+    }
+    deviceName_ = deviceName;
+    radioStatusDirty_ = true;
+    Layout();
+    ShowPanel();
+}
+
+int CMarlinexDlg::GetChannel(uint8_t* channel, bool report)
+{
+    if (registerPanelInUse_)
+        return radioSettingsPnl_->GetChannel(channel);
+    return radioConfStandardPnl_->GetChannel(channel, report);
+}
+
+int CMarlinexDlg::TakeRadioSettingsChanged()
+{
+    return registerPanelInUse_ ? radioSettingsPnl_->TakeChannelChanged() : radioConfStandardPnl_->TakeChannelChanged();
+}
+
+bool CMarlinexDlg::IsInitiatorAddressUsed() const
+{
+    return radioConfStandardPnl_->IsBleMode() && radioConfStandardPnl_->InitiatorChecked();
+}
+
 void CMarlinexDlg::OnPause()
 {
     int stopped;
@@ -707,25 +839,26 @@ void CMarlinexDlg::OnCaptureStopped()
     EnableControlsAfterCapture();
 }
 
-void CMarlinexDlg::SetMenuItemsEnabled(bool on)
+void CMarlinexDlg::EnableControlsAfterCapture()
 {
+    SetCapturing(false);
+    UpdateStatusBar(false, 0);
+}
+
+void CMarlinexDlg::SetCapturing(bool on)
+{
+    toolBar_->SetEnabled(command::kStart, !on);
+    toolBar_->SetEnabled(command::kPause, on);
+    // The register panel stays enabled: its set is only read at the start.
+    setupPnl_->EnableDeviceList(!on);
+    radioConfStandardPnl_->EnableControls(!on);
+    if (protocolVersionCombo_ != nullptr)
+        protocolVersionCombo_->setEnabled(!on);
     for (const int id : {command::kReset, command::kOpenData, command::kSaveData, command::kCacheSize,
                          command::kClockMultiplier, command::kPacketBroadcast})
         if (QAction* action = FindControl<QAction>(menuBar(), id))
-            action->setEnabled(on);
-}
-
-void CMarlinexDlg::EnableControlsAfterCapture()
-{
-    toolBar_->SetEnabled(command::kStart, true);
-    toolBar_->SetEnabled(command::kPause, false);
-    setupPnl_->EnableDeviceList(true);
-    radioConfStandardPnl_->EnableControls(true);
-    if (protocolVersionCombo_ != nullptr)
-        protocolVersionCombo_->setEnabled(true);
-    SetMenuItemsEnabled(true);
-    capturing_ = false;
-    UpdateStatusBar(false, 0);
+            action->setEnabled(!on);
+    capturing_ = on;
 }
 
 void CMarlinexDlg::SetBusy(bool on)
@@ -795,7 +928,9 @@ void CMarlinexDlg::OnTimer()
     }
     const int count = store_.GetPacketCount(1);
     if (count != shownPacketCount_ || packetList_->RepaintNeeded()) {
-        if (capturing_ && (shownPacketCount_ < 40 || packetList_->RepaintNeeded()))
+        // Undrawn rows are drawn again whenever the list reports them: after a pause and during
+        // a file read as much as while capturing.
+        if ((capturing_ && shownPacketCount_ < 40) || packetList_->RepaintNeeded())
             packetList_->viewport()->update();
         shownPacketCount_ = count;
         packetList_->UpdateScrollBars();
@@ -831,17 +966,23 @@ void CMarlinexDlg::UpdateStatusBar(bool busy, int spinnerPosition)
         statusBar_->SetText(2, QStringLiteral(" Filter off"));
         statusBar_->SetIcon(2, QIcon());
     }
-    const bool changed = registerPanelInUse_ ? radioSettingsPnl_->TakeChannelChanged() != 0
-                                             : radioConfStandardPnl_->TakeChannelChanged() != 0;
-    if (changed || radioStatusDirty_ || statusBar_->Text(3).isEmpty()) {
+    if (TakeRadioSettingsChanged() != 0 || radioStatusDirty_ || statusBar_->Text(3).isEmpty()) {
         radioStatusDirty_ = false;
         statusBar_->SetText(3, QString::fromLatin1((" RF device: " + deviceName_).c_str()));
         uint8_t channel = 0;
-        if (registerPanelInUse_)
-            radioSettingsPnl_->GetChannel(&channel);
-        else
-            radioConfStandardPnl_->GetChannel(&channel);
+        GetChannel(&channel, false);
         statusBar_->SetText(4, QString::fromLatin1(platform::FormatText(" Channel: %d [0x%02X]", channel, channel).c_str()));
+        if (registerPanelInUse_) {
+            const std::string& path = radioSettingsPnl_->CurrentRegisterFile();
+            const size_t cut = LastSeparator(path);
+            const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+            configurationFileName_ = path;
+            statusBar_->SetText(5, QString::fromLatin1((" Register settings: " + name).c_str()));
+            statusBar_->SetTipText(5, QString::fromLatin1(path.c_str()));
+        } else {
+            statusBar_->SetText(5, QString());
+            statusBar_->SetTipText(5, QString());
+        }
     }
 }
 

@@ -69,8 +69,13 @@ public:
     void UpdateStatusBar(bool busy, int spinnerPosition);
     void UpdateBroadcastStatus();
     void ResetData();
+    void OnStart();
     void OnPause();
     void OnCaptureStopped();
+    void OnDeviceSelected(const std::string& deviceName);
+    int GetChannel(uint8_t* channel, bool report = true);
+    int TakeRadioSettingsChanged();
+    bool IsInitiatorAddressUsed() const;
     void EnableControlsAfterCapture();
     void SetBusy(bool on);
     void OnFileReadDone();
@@ -84,6 +89,8 @@ public:
     bool Capturing() const { return capturing_; }
     bool Busy() const { return busy_; }
     bool FlushOnStart() const { return flushOnStart_; }
+    bool RegisterPanelInUse() const { return registerPanelInUse_; }
+    const CAPTURE_START_PARAM& StartParameters() const { return startParam_; }
     int ProtocolVersionIndex() const { return protocolVersionIndex_; }
     const std::string& ProgramFolder() const { return programFolder_; }
     const std::string& PluginPath() const { return pluginPath_; }
@@ -127,7 +134,8 @@ private:
     std::array<QWidget*, 8> Panels() const;
     void OnTimer();
     void OnProtocolVersionSelected(int index);
-    void SetMenuItemsEnabled(bool on);
+    // The controls of a running capture, or of none.
+    void SetCapturing(bool on);
     // Makes the program folder current; reports when it cannot.
     void EnterProgramFolder();
     bool LoadFieldCatalogue(const std::string& versionName);
@@ -180,6 +188,8 @@ private:
     QMenu* menu_ = nullptr;
     QComboBox* protocolVersionCombo_ = nullptr;
     CAPTURE_START_PARAM startParam_{};
+    // Kept alive for the engine while a start runs.
+    std::string firmwareFile_;
     double clockMultiplier_ = 1.0;
     QWidget* client_ = nullptr;
     QTimer refreshTimer_;

@@ -1,6 +1,9 @@
 #include "gui/ProcessWindows.h"
 
 #include <atomic>
+#include <string>
+
+#include "platform/TextFormat.h"
 
 namespace {
 // Read by callbacks on any thread.
@@ -30,4 +33,18 @@ platform::WindowHandle MainWindowHandle()
 platform::WindowHandle StandardRadioWindowHandle()
 {
     return g_standardRadioPanel.load();
+}
+
+void OnBleLtkUpdate(const uint8_t* key)
+{
+    const platform::WindowHandle panel = g_standardRadioPanel.load();
+    if (panel == 0 || key == nullptr)
+        return;
+    std::string text;
+    for (int i = 0; i < 16; ++i) {
+        if (i > 0)
+            text += ':';
+        text += platform::FormatText("%02x", key[i]);
+    }
+    platform::PostWindowText(panel, platform::WM_BLE_LTK_UPDATE, text);
 }

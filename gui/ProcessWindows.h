@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/WindowMessages.h"
 
 // The two windows that process-wide callbacks post to: the main window (busy state) and the
@@ -9,3 +11,7 @@ void SetProcessWindows(platform::WindowHandle mainWindow, platform::WindowHandle
 void ClearProcessWindows(platform::WindowHandle mainWindow);
 platform::WindowHandle MainWindowHandle();
 platform::WindowHandle StandardRadioWindowHandle();
+
+// The plug-in's new long-term key: its 16 bytes as "%02x" joined by ':' go to the standard radio
+// panel. Posted, not sent: the decoding thread may be the one the GUI thread is waiting for.
+void OnBleLtkUpdate(const uint8_t* key);

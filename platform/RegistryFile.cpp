@@ -5,6 +5,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/HexDigit.h"
+
 namespace platform {
 
 namespace {
@@ -37,17 +39,6 @@ std::string_view StripTrailingZeros(std::string_view data)
     while (!data.empty() && data.back() == '\0')
         data.remove_suffix(1);
     return data;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 void AppendQuoted(std::string& out, std::string_view bytes)
@@ -116,8 +107,8 @@ public:
             rest_.remove_prefix(1);
             if (escaped == '"' || escaped == '\\') {
                 bytes += escaped;
-            } else if (escaped == 'x' && rest_.size() >= 2 && HexDigit(rest_[0]) >= 0 && HexDigit(rest_[1]) >= 0) {
-                bytes += static_cast<char>(HexDigit(rest_[0]) * 16 + HexDigit(rest_[1]));
+            } else if (escaped == 'x' && rest_.size() >= 2 && platform::HexDigit(rest_[0]) >= 0 && platform::HexDigit(rest_[1]) >= 0) {
+                bytes += static_cast<char>(platform::HexDigit(rest_[0]) * 16 + platform::HexDigit(rest_[1]));
                 rest_.remove_prefix(2);
             } else {
                 return std::nullopt;
@@ -140,7 +131,7 @@ std::optional<uint64_t> Number(std::string_view word, uint64_t limit)
         if (word.size() > 8)
             return std::nullopt;
         for (char c : word) {
-            const int digit = HexDigit(c);
+            const int digit = platform::HexDigit(c);
             if (digit < 0)
                 return std::nullopt;
             value = value * 16 + static_cast<uint64_t>(digit);

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/HexDigit.h"
+
 namespace {
 
 constexpr uint8_t kErased = 0xFF;
@@ -17,17 +19,6 @@ enum RecordType : uint8_t {
     kStartLinearAddress = 0x05,
 };
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The bytes of one record line (after ':'); false when the text is no sequence of hex pairs.
 bool DecodeRecord(const std::string& line, std::vector<uint8_t>& bytes)
 {
@@ -38,8 +29,8 @@ bool DecodeRecord(const std::string& line, std::vector<uint8_t>& bytes)
         return false;
     bytes.clear();
     for (size_t i = 1; i < end; i += 2) {
-        const int high = HexDigit(line[i]);
-        const int low = HexDigit(line[i + 1]);
+        const int high = platform::HexDigit(line[i]);
+        const int low = platform::HexDigit(line[i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes.push_back(static_cast<uint8_t>(high << 4 | low));

@@ -25,6 +25,7 @@
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/support/GenericRecord.h"
 #include "tests/support/ScriptedAccess.h"
+#include "tests/support/ScriptedPelagor.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Watchdog.h"
 #include "tests/support/FieldFilter.h"
@@ -36,24 +37,7 @@ using testsupport::Watchdog;
 
 namespace {
 
-// The window's engine, on a scripted device.
-class ScriptedPelagor : public Pelagor {
-public:
-    ScriptedPelagor(platform::WindowHandle window, const std::string& folder, std::shared_ptr<AccessScript> script)
-        : Pelagor(window, folder), script_(std::move(script))
-    {
-    }
-
-protected:
-    std::unique_ptr<PelagorAccess> CreateAccess(const DravikEbInfo&) override
-    {
-        return std::make_unique<testsupport::ScriptedAccess>(script_, BoardFirmwareFolder().c_str(),
-                                                             ChipFirmwareFolder().c_str());
-    }
-
-private:
-    std::shared_ptr<AccessScript> script_;
-};
+using testsupport::ScriptedPelagor;
 
 DravikEbInfo Device()
 {

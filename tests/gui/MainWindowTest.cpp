@@ -161,8 +161,9 @@ TEST_F(MainWindowTest, BuildsTheToolbarMenuTabsAndStatusBarOfTheWindow)
     EXPECT_EQ(status->Text(1).toStdString(), " Error count: 0");
     EXPECT_EQ(status->Text(2).toStdString(), " Filter off");
     EXPECT_FALSE(status->HasIcon(2));
-    EXPECT_EQ(status->Text(3).toStdString(), " RF device: ");
-    EXPECT_EQ(status->Text(4).toStdString(), " Channel: 0 [0x00]");
+    // The first device of the default boards is selected, on the first channel of the list.
+    EXPECT_EQ(status->Text(3).toStdString(), " RF device: QZ6F87");
+    EXPECT_EQ(status->Text(4).toStdString(), " Channel: 11 [0x0B]");
     EXPECT_EQ(status->Text(5).toStdString(), " Packet broadcast OFF");
 }
 

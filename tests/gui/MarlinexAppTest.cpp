@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "gui/CMarlinexApp.h"
 #include "gui/CMarlinexDlg.h"
+#include "platform/dravik/BoardFile.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace {
@@ -37,6 +40,11 @@ CMarlinexDlg* OpenMainWindow()
 // Runs the application object on a command line; the user closes the window as soon as it shows.
 Seen RunApplication(const std::vector<std::string>& arguments, int& result)
 {
+    // No board attached: no device selection replaces the device name of the command line.
+    const std::filesystem::path boards = BoardFile::Path();
+    std::filesystem::create_directories(boards.parent_path());
+    std::ofstream(boards) << "# no board\n";
+
     Seen seen;
     std::function<void()> closeWhenShown = [&] {
         CMarlinexDlg* window = OpenMainWindow();
