@@ -309,6 +309,8 @@ int PelagorTable::ReadLine(char* buffer, size_t size)
     }
     if (text[0] == '#' || text[0] == '\0')
         return kCommentLine;
+    if (skipBlankLines_ && line.find_first_not_of(" \t\r\n") == std::string::npos)
+        return kCommentLine;
 
     ClearTargets();
     const char* cursor = text;

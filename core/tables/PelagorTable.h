@@ -105,6 +105,9 @@ public:
     static bool IsDecimal(const char* text);
 
 protected:
+    // Lines of blanks only are skipped instead of read as rows of empty fields (register files).
+    void SetSkipBlankLines(bool on) { skipBlankLines_ = on; }
+
     // The read of a table class: opens with suffix and reads to the end; takeRow is called
     // after every row read, takeDirective (when given) with every directive line. A rejected
     // line ends the read with "Error reading table %s.\nInvalid value on line %d\n%s",
@@ -136,6 +139,7 @@ private:
     std::vector<Column> columns_;
     std::FILE* file_ = nullptr;
     bool hasMnemonics_ = false;
+    bool skipBlankLines_ = false;
     std::vector<MNEMONIC_REC> mnemonics_;
     char error_[kErrorSize] = {};
     bool errorSet_ = false;

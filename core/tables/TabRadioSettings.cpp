@@ -19,6 +19,8 @@ TabRadioSettings::TabRadioSettings(const std::string& folder, const std::string&
     SetColumnTarget(1, &row_.REGADDRESS);
     SetColumnTarget(2, &row_.REGVALUE);
     SetColumnTarget(3, row_.REGDESCRIPTION, sizeof row_.REGDESCRIPTION);
+    // Hand-edited register files keep blank lines between their groups.
+    SetSkipBlankLines(true);
 }
 
 int TabRadioSettings::Read()

@@ -228,6 +228,7 @@ TEST_F(RegisterPanel, RegisterFilesGiveTheirRowsChannelAndDeviceOrAreRefusedWith
         {"largest values", "CHANNR|0xFFFF|0xFF\n", {{"CHANNR", 0xFFFF, 0xFF}}, 255, "", ""},
         {"escaped name", "a\\|b\\\\|0x01|0x02\n\\#x|0x03|0x04\n", {{"a|b\\", 1, 2}, {"#x", 3, 4}}, 0, "", ""},
         {"empty file", "", {}, 0, "", ""},
+        {"blank lines", "\nA|0x01|0x02\n   \r\n\t\nB|0x03|0x04\n\n", {{"A", 1, 2}, {"B", 3, 4}}, 0, "", ""},
         {"value beyond a byte", "A|0x0001|0x100\n", {}, 0, "",
          "Register A: the value 0x100 does not fit into a register byte (0x00 - 0xFF)." + kFormatTail},
         {"value of four hex characters", "A|0x0001|xFFF\n", {}, 0, "",
