@@ -5,14 +5,18 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
 
 #include "gui/CTrueColorToolBar.h"
 #include "gui/CommandIds.h"
+#include "gui/ControlId.h"
 #include "gui/MessageBeep.h"
+#include "gui/ProcessWindows.h"
 #include "gui/panels/CRadioConfStandardPnl.h"
 #include "gui/panels/CRadioSettingsPnl.h"
 #include "gui/panels/CSetupPnl.h"
@@ -223,6 +227,25 @@ TEST_F(CaptureWindowTest, TheSpinnerTurnsAtEveryTick)
     EXPECT_EQ(ends, "|/-\\|");
     EXPECT_EQ(Part(0), "Loading firmware...|");
     window->SetBusy(false);
+}
+
+// The plug-in reports a new key on its decoding thread; the text reaches the radio panel through
+// the event loop, so a GUI thread that waits for that thread cannot hang on it.
+TEST_F(CaptureWindowTest, ANewKeyFromTheDecodingThreadReachesTheRadioPanel)
+{
+    Open(Plugin("Tolvane/Tolvane.so"));
+    uint8_t key[16];
+    for (int i = 0; i < 16; ++i)
+        key[i] = static_cast<uint8_t>(0xF0 + i * 3);
+    std::thread decoder([&] { OnBleLtkUpdate(key); });
+    decoder.join();
+    auto* edit = FindControl<QLineEdit>(window->StandardRadioPanel(), 1035);
+    ASSERT_NE(edit, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !edit->text().isEmpty(); }));
+    EXPECT_EQ(edit->text().toStdString(), "f0:f3:f6:f9:fc:ff:02:05:08:0b:0e:11:14:17:1a:1d");
+    uint8_t read[16] = {};
+    EXPECT_EQ(window->StandardRadioPanel()->GetBleLtk(read), 1);
+    EXPECT_EQ(std::vector<uint8_t>(read, read + 16), std::vector<uint8_t>(key, key + 16));
 }
 
 TEST_F(CaptureWindowTest, StartWithoutADeviceBeepsAndLeavesTheStoreIdle)
