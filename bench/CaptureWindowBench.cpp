@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QListWidget>
 
 #include "bench/BenchClock.h"
@@ -31,6 +32,8 @@ using benchsupport::Clock;
 using benchsupport::Ms;
 
 constexpr const char* kPlugin = PELAGOR_PROTOCOLS_DIR "/Tolvane/Tolvane.so";
+// The window's default cache, so that both stores are alike.
+constexpr uint16_t kWindowCacheMb = 20;
 
 double ThreadCpuSeconds()
 {
@@ -110,8 +113,9 @@ WindowResult CaptureWithWindow(int framesPerSecond, uint32_t frameMicroseconds, 
         }
         const double cpuBefore = ThreadCpuSeconds();
         const auto start = Clock::now();
-        while (Clock::now() - start < std::chrono::duration<double>(seconds))
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+        loop.exec();
         const auto pauseStart = Clock::now();
         window.OnCommand(command::kPause);
         result.pauseMs = Ms(Clock::now() - pauseStart);
@@ -159,7 +163,7 @@ int main(int argc, char** argv)
     bool ok = true;
     for (const Phase& phase : phases) {
         const benchsupport::EngineCaptureResult alone =
-            benchsupport::CaptureWithEngine(kPlugin, phase.rate, phase.frameMicroseconds, seconds);
+            benchsupport::CaptureWithEngine(kPlugin, phase.rate, phase.frameMicroseconds, seconds, kWindowCacheMb);
         const WindowResult window = CaptureWithWindow(phase.rate, phase.frameMicroseconds, seconds);
         const double aloneRate = alone.packets / alone.seconds;
         const double windowRate = window.counts.packets / window.seconds;

@@ -35,15 +35,15 @@ struct EngineCaptureResult {
 
 // The engine alone, without a window: a simulated IEEE 802.15.4 board at framesPerSecond (0:
 // unpaced) into a store, decoded by the plug-in at pluginPath. frameMicroseconds > 0 replaces
-// the board's traffic with acknowledgements that far apart.
+// the board's traffic with acknowledgements that far apart. The store caches cacheMb megabytes.
 inline EngineCaptureResult CaptureWithEngine(const char* pluginPath, int framesPerSecond, uint32_t frameMicroseconds,
-                                             double seconds)
+                                             double seconds, uint16_t cacheMb = 64)
 {
     testsupport::TempFolder folder;
     PluginHandler host;
     PacketManager store;
     if (host.Load(pluginPath, "") != 1 ||
-        !testsupport::SetUpStore(store, &host, host.RawLength(), host.ParsedLength(), folder.Path().string() + "/", 64)) {
+        !testsupport::SetUpStore(store, &host, host.RawLength(), host.ParsedLength(), folder.Path().string() + "/", cacheMb)) {
         std::fprintf(stderr, "store set-up failed\n");
         std::exit(1);
     }
@@ -56,6 +56,9 @@ inline EngineCaptureResult CaptureWithEngine(const char* pluginPath, int framesP
     DravikEbInfo device[DravikEb::kMaxBoards];
     int count = DravikEb::kMaxBoards;
     DravikEb::EnumEbs(device, &count, 0xFFFF);
+    // As the window does at its start: the plug-in decodes for the device's chip.
+    if (count > 0)
+        host.SetChipType(device[0].chipName);
 
     EngineCaptureResult result;
     {
