@@ -14,6 +14,7 @@
 #include "core/tables/TabFieldDef.h"
 #include "core/tables/TabRadioSettings.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzFolder.h"
 #include "platform/MessageBoxRecorder.h"
 
 namespace {
@@ -21,24 +22,9 @@ namespace {
 const char* const kMnemonics = " *|*|ONE|1\n *|*|HEXED|0x1F\n Fuzz.plt|M|ONLY_M|7\n FieldDef.plt|INDEX|FI|3\n";
 constexpr size_t kGuard = 16;
 
-const std::string& Folder()
-{
-    static const std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pelagor-fuzz-XXXXXX").string();
-        Check(mkdtemp(pattern.data()) != nullptr);
-        static const std::string removeAtExit = pattern;
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(removeAtExit, ignored);
-        });
-        return pattern;
-    }();
-    return folder;
-}
-
 void WriteFile(const std::string& name, const std::string& bytes)
 {
-    std::ofstream out(Folder() + "/" + name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(FuzzFolder() + "/" + name, std::ios::binary | std::ios::trunc);
     out << bytes;
     Check(static_cast<bool>(out));
 }
@@ -59,7 +45,7 @@ struct TextTarget {
 
 void ReadEveryLine(size_t inputSize)
 {
-    PelagorTable table(Folder(), "Fuzz.plt");
+    PelagorTable table(FuzzFolder(), "Fuzz.plt");
     table.AddColumn("S", PelagorTable::kString, 5);
     table.AddColumn("U", PelagorTable::kUShort, 3);
     table.AddColumn("H", PelagorTable::kHex, 6);
@@ -119,10 +105,10 @@ void ReadAsTables(const std::string& table)
     WriteFile("FieldDef.plt", table);
     WriteFile("regs.prs", table);
     platform::MessageBoxRecorder recorder;
-    TabFieldDef fields(Folder());
+    TabFieldDef fields(FuzzFolder());
     if (fields.Read() == 0)
         Check(recorder.Requests().size() <= 1);
-    TabRadioSettings registers(Folder(), "regs.prs");
+    TabRadioSettings registers(FuzzFolder(), "regs.prs");
     if (registers.Read() == 0) {
         const char* error = registers.GetError();
         Check(error != nullptr && std::strlen(error) < PelagorTable::kErrorSize);
