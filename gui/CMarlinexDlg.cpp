@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 #include <QAction>
@@ -17,16 +18,24 @@
 
 #include "core/device/Pelagor.h"
 #include "core/host/CPelagorSettings.h"
+#include "core/store/DataFileCheck.h"
 #include "core/store/ReadFileThread.h"
 #include "core/tables/PelagorTable.h"
 #include "gui/CTrueColorToolBar.h"
 #include "gui/CommandIds.h"
 #include "gui/ControlId.h"
+#include "gui/FileDialog.h"
 #include "gui/MessageBeep.h"
+#include "gui/ModalDialog.h"
+#include "gui/OpenUrl.h"
 #include "gui/ProcessWindows.h"
 #include "gui/ProgramIcons.h"
 #include "gui/dialogs/CAboutDlg.h"
+#include "gui/dialogs/CBufferSizeDlg.h"
+#include "gui/dialogs/CClockMultiplierDlg.h"
 #include "gui/dialogs/CContactDlg.h"
+#include "gui/dialogs/CFileOptionsDlg.h"
+#include "gui/dialogs/CPacketBroadcastDlg.h"
 #include "gui/dialogs/CRevisiondlg.h"
 #include "gui/panels/CAddressBookPnl.h"
 #include "gui/panels/CDisplayFilterPnl.h"
@@ -44,6 +53,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextFormat.h"
+#include "platform/dravik/DravikEb.h"
 
 namespace {
 
@@ -52,6 +62,34 @@ constexpr const char* kTitleStart = "Korvath Lumetra Pelagor ";
 constexpr const char* kNotLoaded = " * Protocol plug-in not loaded.";
 constexpr const char* kDirectoryFailed =
     "Not able to restore current directory.\r\nThis can cause failiure on closing of the Pelagor.";
+constexpr const char* kDataFileFilter = "Pelagor Data files (*.pld)|*.pld|All files (*.*)|*.*||";
+constexpr const char* kSaveFirst = "Would you like to save the current data before proceeding?";
+constexpr const char* kFileFormatCaption = "About the Pelagor Data (PLD) File Format";
+constexpr const char* kFileFormatText =
+    "The Pelagor data files are formatted as follows (the number of bytes used is shown in [brackets]):\n"
+    "For each packet:\n"
+    "[1] Packet Information.\n"
+    "[4] Packet Number.\n"
+    "[8] Time stamp (microseconds).\n"
+    "[2] Packet Length.\n"
+    "[%d] The payload, ending with the FCS.\n"
+    "The packet length will include 2 bytes for FCS depending on \"bit 0\" in the Packet Information byte.\n"
+    "If the bit is set, the packet length include the FCS bytes.\n"
+    "The FCS is replaced by the RSSI value, a CRC OK bit and the correlation value, as described in the data "
+    "sheet for the applicable Chip.\n"
+    "If the length indicate that the packet is smaller than the maximum amount of payload bytes, the rest should "
+    "be ignored.\n"
+    "\n"
+    "Please note that all numbers use the little-endian format, meaning, for instance, that the number 0x12345678 "
+    "is stored as {0x78,0x56,0x34,0x12} in the PLD-file.\n"
+    "\n"
+    "Packet Information:\n"
+    "Bit 0: Packet length including FCS\n"
+    "Bit 1: Correlation used.\n"
+    "Bit 2: Incomplete packet.\n"
+    "Bit 4: Generic sniffer is used.\n"
+    "The other bits are unused.\n";
+constexpr const char* kManualInProgramFolder = "../../../Documentation/Lumetra Pelagor User Manual.pdf";
 constexpr int kTabAreaHeight = 225;
 constexpr int kMargin = 8;
 constexpr int kPanelInset = 12;
@@ -604,12 +642,20 @@ void CMarlinexDlg::closeEvent(QCloseEvent* event)
 
 void CMarlinexDlg::keyPressEvent(QKeyEvent* event)
 {
-    // Escape never closes the window and Enter does nothing.
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Enter does nothing: the window has no default button.
+    if (PreTranslateMessage(event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+bool CMarlinexDlg::PreTranslateMessage(QEvent* event)
+{
+    // The accelerators F5 and F6 are the Start and Pause buttons' shortcuts, which reach them
+    // before any control sees the key. Escape never closes the window; it comes here only when
+    // no control had a use for it.
+    return event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
 }
 
 // ---------------------------------------------------------------- commands and messages
@@ -618,21 +664,41 @@ void CMarlinexDlg::OnCommand(int id)
 {
     switch (id) {
     case command::kAboutSystemMenu:
-    case command::kAbout: {
-        CAboutDlg dialog(this);
-        dialog.DoModal();
+        OnSysCommand(id);
         break;
-    }
-    case command::kContact: {
-        CContactDlg dialog(this);
-        dialog.DoModal();
+    case command::kAbout:
+        OnAbout();
         break;
-    }
-    case command::kRevisionHistory: {
-        CRevisiondlg dialog(this);
-        dialog.DoModal();
+    case command::kContact:
+        OnContact();
         break;
-    }
+    case command::kRevisionHistory:
+        OnRevisionHistory();
+        break;
+    case command::kUserManual:
+        OnUserManual();
+        break;
+    case command::kLibraryInfo:
+        OnLibraryInfo();
+        break;
+    case command::kFileFormatHelp:
+        OnFileFormatHelp();
+        break;
+    case command::kOpenData:
+        OnOpenData();
+        break;
+    case command::kSaveData:
+        OnSaveData();
+        break;
+    case command::kCacheSize:
+        OnCacheSize();
+        break;
+    case command::kClockMultiplier:
+        OnClockMultiplier();
+        break;
+    case command::kPacketBroadcast:
+        OnPacketBroadcast();
+        break;
     case command::kReset:
         ResetData();
         break;
@@ -680,7 +746,7 @@ void CMarlinexDlg::OnWindowMessage(uint32_t message, uint64_t wParam, int64_t, c
         SetBusy(wParam == 1);
         break;
     case platform::WM_FILE_READ_DONE:
-        OnFileReadDone();
+        OnFileReadDone(wParam);
         break;
     default:
         break;
@@ -692,7 +758,8 @@ void CMarlinexDlg::OnStart()
     int restarted;
     {
         platform::GuiCallScope waiting;
-        restarted = store_.Restart(flushOnStart_ ? 1 : 0);
+        // A data file may have sized the store for its records; the board delivers the plug-in's.
+        restarted = store_.RestorePluginSizes() != 0 ? store_.Restart(flushOnStart_ ? 1 : 0) : 0;
     }
     if (restarted == 0) {
         MessageBeep();
@@ -703,14 +770,7 @@ void CMarlinexDlg::OnStart()
             platform::GuiCallScope waiting;
             store_.Reset();
         }
-        packetList_->SelectPacket(-1);
-        packetList_->UpdateScrollBars();
-        addressBookPnl_->ClearAll();
-        CPacketTimeLineCtrl* timeLine = TimeLine();
-        timeLine->RemoveAllNodes();
-        timeLine->UpdateScrollBars();
-        timeLine->ScrollTo(0);
-        shownPacketCount_ = 0;
+        ClearViews();
     }
 
     const DravikEbInfo* selected = setupPnl_->SelectedDevice();
@@ -727,12 +787,7 @@ void CMarlinexDlg::OnStart()
         return;
     }
 
-    uint8_t key[16] = {};
-    uint32_t passKey = 0;
-    radioConfStandardPnl_->GetBleLtk(key);
-    radioConfStandardPnl_->GetBlePassKey(&passKey);
-    host_.SetBleKeys(key, 16, static_cast<int>(passKey));
-    host_.SetBleLtkUpdateCb(OnBleLtkUpdate);
+    HandKeysToPlugin();
 
     uint8_t channel = 0;
     GetChannel(&channel);
@@ -877,37 +932,52 @@ void CMarlinexDlg::SetBusy(bool on)
     }
 }
 
-void CMarlinexDlg::OnFileReadDone()
-{
-    // Only a reader that has finished: a message of an earlier reader must not take a new one.
-    ReadFileThread* reader = store_.FileReader();
-    if (reader != nullptr && reader->Running())
-        return;
-    platform::GuiCallScope waiting;
-    store_.DeleteFileReader();
-}
-
 void CMarlinexDlg::ResetData()
 {
     if (store_.CaptureRunning()) {
         MessageBeep();
         return;
     }
+    // A file still being read would fill the store again behind the reset.
+    EndFileRead();
     {
         platform::GuiCallScope waiting;
         store_.Reset();
     }
-    packetList_->UpdateScrollBars();
-    packetList_->SelectPacket(-1);
+    ClearViews();
     packetList_->viewport()->update();
-    shownPacketCount_ = 0;
     UpdateStatusBar(false, 0);
+    TimeLine()->viewport()->update();
+}
+
+void CMarlinexDlg::ClearViews()
+{
+    packetList_->SelectPacket(-1);
+    packetList_->UpdateScrollBars();
     addressBookPnl_->ClearAll();
     CPacketTimeLineCtrl* timeLine = TimeLine();
     timeLine->RemoveAllNodes();
     timeLine->UpdateScrollBars();
     timeLine->ScrollTo(0);
-    timeLine->viewport()->update();
+    shownPacketCount_ = 0;
+}
+
+void CMarlinexDlg::HandKeysToPlugin()
+{
+    uint8_t key[16] = {};
+    uint32_t passKey = 0;
+    radioConfStandardPnl_->GetBleLtk(key);
+    radioConfStandardPnl_->GetBlePassKey(&passKey);
+    host_.SetBleKeys(key, 16, static_cast<int>(passKey));
+    host_.SetBleLtkUpdateCb(OnBleLtkUpdate);
+}
+
+void CMarlinexDlg::EndFileRead()
+{
+    if (store_.FileReader() == nullptr)
+        return;
+    platform::GuiCallScope waiting;
+    store_.DeleteFileReader();
 }
 
 // ---------------------------------------------------------------- timer and status bar
@@ -990,4 +1060,222 @@ void CMarlinexDlg::UpdateBroadcastStatus()
 {
     if (statusBar_ != nullptr)
         statusBar_->SetText(5, broadcastOn_ ? QStringLiteral(" Packet broadcast ON") : QStringLiteral(" Packet broadcast OFF"));
+}
+
+// ---------------------------------------------------------------- data files
+
+void CMarlinexDlg::OnOpenData()
+{
+    if (store_.CaptureRunning() || !pluginLoaded_) {
+        MessageBeep();
+        return;
+    }
+    // Every stored packet counts, also those a filter hides; and only a save that went through
+    // lets the store be emptied.
+    if (store_.GetPacketCount(0) > 0) {
+        platform::MessageBoxRequest question;
+        question.text = kSaveFirst;
+        question.caption = "Pelagor";
+        question.icon = platform::MessageIcon::Question;
+        question.buttons = platform::MessageButtons::YesNoCancel;
+        const platform::MessageAnswer answer = platform::ShowMessageBox(question);
+        if (answer == platform::MessageAnswer::Cancel)
+            return;
+        if (answer == platform::MessageAnswer::Yes && !OnSaveData())
+            return;
+    }
+    const std::string path = GetOpenFileName(this, "Open", kDataFileFilter, std::string());
+    if (path.empty())
+        return;
+
+    // A reader of the file before would go on filling the store behind the clearing.
+    EndFileRead();
+    {
+        platform::GuiCallScope waiting;
+        store_.Reset();
+        store_.RestorePluginSizes();
+    }
+    ClearViews();
+    packetList_->viewport()->update();
+    const uint16_t rawLength = store_.RawLength();
+
+    int32_t blockSize = rawLength;
+    int layout = CFileOptionsDlg::kNewLayout;
+    const int layoutKnown = CheckDataFile(path.c_str(), &layout);
+    bool cancelled = false;
+    const std::string deviceType = setupPnl_->GetDeviceType();
+    if (deviceType.empty() || layoutKnown == 0) {
+        CFileOptionsDlg dialog(this);
+        dialog.SetProtocolName(host_.ProtocolName());
+        dialog.SetDeviceType(deviceType.empty() ? "Unknown" : deviceType);
+        dialog.SetBlockSize(rawLength, false);
+        dialog.SetFileInfo(layout, layoutKnown != 0);
+        if (RunModalDialog(dialog) == CModalDlg::IDOK) {
+            host_.SetChipType(dialog.GetDeviceType());
+            blockSize = dialog.GetBlockSize();
+            layout = dialog.GetLayout();
+            if (blockSize < 5)
+                blockSize = rawLength;
+        } else {
+            cancelled = true;
+        }
+    }
+    HandKeysToPlugin();
+    if (cancelled)
+        return;
+
+    {
+        // The store sizes itself for the block size, or says why it cannot.
+        platform::GuiCallScope waiting;
+        store_.OpenFile(path, Handle(), layout != 0, host_.ProtocolName(), blockSize);
+    }
+    UpdateStatusBar(false, 0);
+}
+
+int CMarlinexDlg::CheckDataFile(const char* path, int* layout)
+{
+    return CheckDataFileLayout(path, store_.RawLength(), layout, host_.ProtocolName());
+}
+
+bool CMarlinexDlg::OnSaveData()
+{
+    char saved[1024];
+    if (getcwd(saved, sizeof saved) == nullptr) {
+        ShowWarning("Not able to retrieve current working directory.\r\nNot able to save file.");
+        return false;
+    }
+    // Asks before it replaces a file: a capture written over is gone.
+    const std::string path = GetSaveFileName(this, "Save As", kDataFileFilter, "pld", std::string(), true);
+    bool written = false;
+    if (!path.empty()) {
+        platform::GuiCallScope waiting;
+        written = store_.SaveToFile(path);
+    }
+    if (chdir(saved) != 0)
+        ShowWarning(kDirectoryFailed);
+    return written;
+}
+
+void CMarlinexDlg::OnFileReadDone(uint64_t readerSerial)
+{
+    // The end of an earlier reader leaves the one reading now alone.
+    int deleted;
+    {
+        platform::GuiCallScope waiting;
+        deleted = store_.DeleteFileReader(readerSerial);
+    }
+    if (deleted != 0)
+        UpdateStatusBar(false, 0);
+}
+
+// ---------------------------------------------------------------- settings menu
+
+void CMarlinexDlg::OnCacheSize()
+{
+    CBufferSizeDlg dialog(this);
+    if (RunModalDialog(dialog) != CModalDlg::IDOK || dialog.Result() <= 0 || store_.ParsedLength() == 0)
+        return;
+    int allocated;
+    {
+        platform::GuiCallScope waiting;
+        allocated = store_.SetCacheSize(static_cast<uint16_t>(dialog.Result()));
+    }
+    toolBar_->SetEnabled(command::kStart, allocated != 0);
+    if (allocated != 0)
+        toolBar_->SetEnabled(command::kFlushOnStart, true);
+    ResetData();
+}
+
+void CMarlinexDlg::OnClockMultiplier()
+{
+    CClockMultiplierDlg dialog(this);
+    if (RunModalDialog(dialog) != CModalDlg::IDOK)
+        return;
+    clockMultiplier_ = dialog.Result();
+    store_.SetClockMultiplier(clockMultiplier_);
+}
+
+void CMarlinexDlg::OnPacketBroadcast()
+{
+    CPacketBroadcastDlg dialog(this);
+    dialog.SetValues(broadcastOn_, broadcastOnly_, udpAddress_, udpPort_);
+    if (RunModalDialog(dialog) != CModalDlg::IDOK)
+        return;
+    // The engine takes them at the next start, the settings on close.
+    broadcastOn_ = dialog.GetEnabled();
+    broadcastOnly_ = dialog.GetOnly();
+    udpPort_ = dialog.GetPort();
+    udpAddress_ = dialog.GetAddress();
+    UpdateBroadcastStatus();
+}
+
+// ---------------------------------------------------------------- help menu
+
+void CMarlinexDlg::OnFileFormatHelp()
+{
+    platform::MessageBoxRequest request;
+    request.text = platform::FormatText(kFileFormatText, static_cast<int>(store_.RawLength()) - 14);
+    request.caption = kFileFormatCaption;
+    request.icon = platform::MessageIcon::None;
+    platform::ShowMessageBox(request);
+}
+
+std::string CMarlinexDlg::ManualPath() const
+{
+    return std::filesystem::path(programFolder_ + kManualInProgramFolder).lexically_normal().string();
+}
+
+void CMarlinexDlg::OnUserManual()
+{
+    const std::string path = ManualPath();
+    // Whoever opens it cannot tell why it failed; a file that is not there can be told.
+    std::string reason;
+    if (access(path.c_str(), R_OK) != 0)
+        reason = std::strerror(errno);
+    else if (!OpenUrl(QString::fromLocal8Bit(path.c_str())))
+        reason = "No program to open the file was found.";
+    else
+        return;
+    platform::MessageBoxRequest request;
+    request.text = reason + "\n" + path;
+    request.caption = "Pelagor";
+    platform::ShowMessageBox(request);
+}
+
+void CMarlinexDlg::OnLibraryInfo()
+{
+    // The library tells one 16-bit revision, major in the high byte. It is linked in, built with
+    // the window by the same compiler.
+    const uint16_t revision = dravikGetRevision();
+    platform::MessageBoxRequest request;
+    request.text = platform::FormatText("Dravik version %d.%d.%d (Build ID %d)\n", revision >> 8, revision & 0xFF, 0, 0) +
+                   platform::FormatText("%s generated %s\nToolchain: %s\n", "LIB", __DATE__ " " __TIME__,
+                                        "GCC " __VERSION__);
+    request.caption = "Dravik version information";
+    request.icon = platform::MessageIcon::None;
+    platform::ShowMessageBox(request);
+}
+
+void CMarlinexDlg::OnRevisionHistory()
+{
+    CRevisiondlg dialog(this);
+    RunModalDialog(dialog);
+}
+
+void CMarlinexDlg::OnAbout()
+{
+    CAboutDlg dialog(this);
+    RunModalDialog(dialog);
+}
+
+void CMarlinexDlg::OnContact()
+{
+    CContactDlg dialog(this);
+    RunModalDialog(dialog);
+}
+
+void CMarlinexDlg::OnSysCommand(int id)
+{
+    if (id >= 16 && id <= 31)
+        OnAbout();
 }

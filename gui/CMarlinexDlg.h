@@ -78,9 +78,35 @@ public:
     bool IsInitiatorAddressUsed() const;
     void EnableControlsAfterCapture();
     void SetBusy(bool on);
-    void OnFileReadDone();
+    // WM_FILE_READ_DONE of the reader with this serial.
+    void OnFileReadDone(uint64_t readerSerial);
     void ClearAutoScroll();
     void OnCommand(int id);
+
+    // File menu.
+    void OnOpenData();
+    // 1 when the record layout of the file is known (layout 1: 2-byte length, 0: the older
+    // 1-byte length), 0 when it is not or the file cannot be opened.
+    int CheckDataFile(const char* path, int* layout);
+    // True once the chosen file holds every packet; false when cancelled or not written.
+    bool OnSaveData();
+    // Settings menu.
+    void OnCacheSize();
+    void OnClockMultiplier();
+    void OnPacketBroadcast();
+    // Help menu and the system menu's About.
+    void OnFileFormatHelp();
+    void OnUserManual();
+    void OnLibraryInfo();
+    void OnRevisionHistory();
+    void OnAbout();
+    void OnContact();
+    void OnSysCommand(int id);
+    // The keys the window takes before its controls do; true when one is consumed.
+    bool PreTranslateMessage(QEvent* event);
+
+    // Where the user manual is looked for: beside the program tree's Tools folder.
+    std::string ManualPath() const;
 
     void OnWindowMessage(uint32_t message, uint64_t wParam, int64_t lParam, const std::string& text) override;
 
@@ -99,6 +125,10 @@ public:
     bool ExtendedChannels() const { return extendedChannels_; }
     bool HardwareFilters() const { return hardwareFilters_; }
     double ClockMultiplier() const { return clockMultiplier_; }
+    bool BroadcastOn() const { return broadcastOn_; }
+    bool BroadcastOnly() const { return broadcastOnly_; }
+    int UdpPort() const { return udpPort_; }
+    uint32_t UdpAddress() const { return udpAddress_; }
     PluginHandler& Host() { return host_; }
     PacketManager& Store() { return store_; }
     FieldInfo& Fields() { return fields_; }
@@ -139,6 +169,12 @@ private:
     // Makes the program folder current; reports when it cannot.
     void EnterProgramFolder();
     bool LoadFieldCatalogue(const std::string& versionName);
+    // Empties the list selection, the address book and the time line after the store was emptied.
+    void ClearViews();
+    // The standard radio panel's keys go to the plug-in before packets are decoded.
+    void HandKeysToPlugin();
+    // Ends a file read that is still filling the store.
+    void EndFileRead();
 
     bool created_ = false;
     bool closed_ = false;

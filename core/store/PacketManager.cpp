@@ -1,8 +1,13 @@
 #include "core/store/PacketManager.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -46,8 +51,18 @@ int PacketManager::Init(uint16_t rawLength, uint16_t parsedLength)
 {
     if (rawLength < kMinRawLength || int{rawLength} + parsedLength + kParsedDataStoredSize > kMaxRecordLength)
         return 0;
+    // A reader goes on with the lengths it started with: it ends before they change.
+    fileReader_.reset();
     platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
     std::lock_guard add(addMutex_);
+    pluginRawLength_ = rawLength;
+    pluginParsedLength_ = parsedLength;
+    Resize(rawLength, parsedLength);
+    return 1;
+}
+
+void PacketManager::Resize(uint16_t rawLength, uint16_t parsedLength)
+{
     rawLength_ = rawLength;
     parsedLength_ = parsedLength;
     const uint16_t recordLength = static_cast<uint16_t>(rawLength + parsedLength + kParsedDataStoredSize);
@@ -58,7 +73,37 @@ int PacketManager::Init(uint16_t rawLength, uint16_t parsedLength)
     staging_.fieldBuffer = stagingFields_.data();
     stagingRaw_.assign(std::max<size_t>(kStagingRawSize, rawLength), 0);
     record_.assign(recordLength, 0);
-    return 1;
+}
+
+int32_t PacketManager::MaxBlockSize() const
+{
+    return kMaxRecordLength - kParsedDataStoredSize - pluginParsedLength_;
+}
+
+int PacketManager::RestorePluginSizes()
+{
+    if (pluginParsedLength_ == 0)
+        return 0;
+    if (!SizedForFile())
+        return 1;
+    fileReader_.reset();
+    StopLoader();
+    const bool filtering = filterActive_;
+    StopScan();
+    platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
+    std::lock_guard add(addMutex_);
+    std::lock_guard lock(indexMutex_);
+    filterActive_ = filtering;
+    // Records of the file's length cannot be read with the plug-in's: they go.
+    Resize(pluginRawLength_, pluginParsedLength_);
+    ram_.ResetAll();
+    const int created = disk_.Create();
+    ClearIndex(false);
+    ClearIndex(true);
+    filteredCount_ = 0;
+    lastMatched_ = 0;
+    errorCount_ = 0;
+    return created;
 }
 
 void PacketManager::CreateBufferFile(int processId, const std::string& folder)
@@ -718,7 +763,9 @@ void PacketManager::Reset()
 
 int PacketManager::Restart(int clearAll)
 {
-    if (clearAll || fileOpened_) {
+    if (clearAll || fileOpened_ || SizedForFile()) {
+        // The file's packets go, and with them a reader that would still add some.
+        fileReader_.reset();
         StopLoader();
         const bool filtering = filterActive_;
         StopScan();
@@ -726,6 +773,9 @@ int PacketManager::Restart(int clearAll)
         std::lock_guard add(addMutex_);
         std::lock_guard lock(indexMutex_);
         filterActive_ = filtering;
+        // The capture hands over records of the plug-in's length, not of the file's.
+        if (SizedForFile())
+            Resize(pluginRawLength_, pluginParsedLength_);
         if (disk_.Create() == 0)
             return 0;
         filteredCount_ = 0;
@@ -832,84 +882,290 @@ void PacketManager::Window(int32_t& first, int32_t& last) const
 
 // ---------------------------------------------------------------- data files
 
-void PacketManager::SaveToFile(const std::string& path)
+namespace {
+
+constexpr size_t kSaveBuffer = 1 << 16;
+constexpr int kTemporaryAttempts = 100;
+constexpr size_t kTemporaryStem = 200;
+
+std::string OpenFailure(int error)
+{
+    return std::string("Can't open file: ") + std::strerror(error);
+}
+
+std::string WriteFailure(int error)
+{
+    return std::string("Can't write to file: ") + std::strerror(error);
+}
+
+// 0, or the errno of the first failed write.
+int WriteAll(int fd, const uint8_t* data, size_t length)
+{
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t wrote = ::write(fd, data + done, length - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return wrote < 0 ? errno : EIO;
+        done += static_cast<size_t>(wrote);
+    }
+    return 0;
+}
+
+// The file that path names: a symbolic link is followed, so that saving keeps the link.
+std::string ResolveTarget(const std::string& path)
+{
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr)
+        return path; // a dangling link is replaced
+    return resolved;
+}
+
+// A data file written beside its target and put in its place only once every byte is on
+// disk, so that a save that fails leaves the file that was there as it was. A device (not a
+// regular file) is written directly: there is no file to keep and nothing to rename over it.
+class DataFileOutput {
+public:
+    DataFileOutput() { buffer_.reserve(kSaveBuffer); }
+    ~DataFileOutput() { Discard(); }
+    DataFileOutput(const DataFileOutput&) = delete;
+    DataFileOutput& operator=(const DataFileOutput&) = delete;
+
+    bool Open(const std::string& path, std::string& failure)
+    {
+        target_ = ResolveTarget(path);
+        struct stat existing {};
+        const bool exists = ::stat(target_.c_str(), &existing) == 0;
+        if (exists && S_ISDIR(existing.st_mode)) {
+            failure = OpenFailure(EISDIR);
+            return false;
+        }
+        if (exists && !S_ISREG(existing.st_mode)) {
+            device_ = true;
+            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (fd_ < 0)
+                failure = OpenFailure(errno);
+            return fd_ >= 0;
+        }
+        // Renaming would replace a file that its owner made read-only.
+        if (exists && ::access(target_.c_str(), W_OK) != 0) {
+            failure = OpenFailure(errno);
+            return false;
+        }
+        const size_t slash = target_.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+        const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+        if (base.empty()) {
+            failure = OpenFailure(EISDIR);
+            return false;
+        }
+        // The temporary name must stay within a name's limit whatever the target's length.
+        const std::string stem = base.substr(0, kTemporaryStem);
+        static std::atomic<unsigned> counter{0};
+        for (int attempt = 0; attempt < kTemporaryAttempts && fd_ < 0; ++attempt) {
+            temporary_ = platform::FormatText("%s.%s.tmp-%ld-%u", folder.c_str(), stem.c_str(),
+                                              static_cast<long>(::getpid()), counter.fetch_add(1));
+            // 0666 lets the umask decide, as for any new file.
+            fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ < 0 && errno != EEXIST)
+                break;
+        }
+        if (fd_ < 0) {
+            failure = OpenFailure(errno);
+            temporary_.clear();
+            return false;
+        }
+        if (exists) {
+            (void)::fchmod(fd_, existing.st_mode & 07777);
+            (void)!::fchown(fd_, existing.st_uid, existing.st_gid);
+        }
+        return true;
+    }
+
+    bool Write(const uint8_t* data, size_t length, std::string& failure)
+    {
+        buffer_.insert(buffer_.end(), data, data + length);
+        return buffer_.size() < kSaveBuffer || Flush(failure);
+    }
+
+    bool Commit(std::string& failure)
+    {
+        if (!Flush(failure))
+            return false;
+        // A full disk may show only when the file's blocks are written out.
+        if (!device_ && ::fsync(fd_) != 0) {
+            failure = WriteFailure(errno);
+            return false;
+        }
+        const int fd = fd_;
+        fd_ = -1;
+        // Linux releases the descriptor even when close reports EINTR: never retry.
+        if (::close(fd) != 0 && errno != EINTR) {
+            failure = WriteFailure(errno);
+            return false;
+        }
+        if (device_)
+            return true;
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+            failure = WriteFailure(errno);
+            return false;
+        }
+        temporary_.clear();
+        // The new name on disk too; the file itself is in place whatever this gives.
+        const size_t slash = target_.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : target_.substr(0, slash + 1);
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            (void)::fsync(dir);
+            ::close(dir);
+        }
+        return true;
+    }
+
+private:
+    bool Flush(std::string& failure)
+    {
+        const int error = WriteAll(fd_, buffer_.data(), buffer_.size());
+        buffer_.clear();
+        if (error != 0)
+            failure = WriteFailure(error);
+        return error == 0;
+    }
+
+    void Discard()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+        if (!temporary_.empty())
+            ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+
+    std::string target_;
+    std::string temporary_;
+    int fd_ = -1;
+    bool device_ = false;
+    std::vector<uint8_t> buffer_;
+};
+
+} // namespace
+
+bool PacketManager::SaveToFile(const std::string& path, std::string* error)
+{
+    std::string failure;
+    const bool saved = WriteDataFile(path, failure);
+    if (!saved) {
+        if (error != nullptr)
+            *error = failure;
+        else
+            platform::ShowMessageBox(failure);
+    }
+    return saved;
+}
+
+bool PacketManager::WriteDataFile(const std::string& path, std::string& failure)
 {
     const int32_t count = disk_.Count();
     if (count == 0) {
-        platform::ShowMessageBox("No packets in buffer");
-        return;
+        failure = "No packets in buffer";
+        return false;
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        platform::ShowMessageBox(std::string("Can't open file: ") + std::strerror(errno));
-        return;
-    }
+    DataFileOutput output;
+    if (!output.Open(path, failure))
+        return false;
     PARSED_DATA packet{};
     std::vector<char> fields(parsedLength_);
     packet.fieldBuffer = fields.data();
     std::vector<uint8_t> stored(disk_.RecordLength());
     std::vector<uint8_t> out(1 + static_cast<size_t>(rawLength_));
     const PacketFilter* filter = filterActive_ ? filter_ : nullptr;
-    bool writeFailed = false;
     for (int32_t n = 1; n <= count; ++n) {
         if (disk_.ReadPacket(n, &packet) == 0) {
-            platform::ShowMessageBox(platform::FormatText("Not able to read packet %d from file buffer", n));
-            break;
+            failure = platform::FormatText("Not able to read packet %d from file buffer", n);
+            return false;
         }
         if (filter != nullptr && !filter->Evaluate(packet))
             continue;
         if (disk_.ReadRecord(n, stored.data()) == 0) {
-            platform::ShowMessageBox(
-                platform::FormatText("Not able to read raw data from file buffer. Packet number %d", n));
-            break;
+            failure = platform::FormatText("Not able to read raw data from file buffer. Packet number %d", n);
+            return false;
         }
-        out[0] = static_cast<uint8_t>(packet.infoFlags & 0xFF);
-        std::memcpy(out.data() + 1, stored.data(), rawLength_);
-        const int32_t used = DataFileRec::UsedLength(out.data(), out[0]);
-        if (used > rawLength_) {
-            platform::ShowMessageBox(platform::FormatText("Illegal value of length byte. Length = %d",
-                                                          DataFileRec::DeclaredLength(out.data(), out[0])));
-            break;
+        int32_t declared = 0;
+        if (!DataFileRec::MakeRecord(out.data(), stored.data(), rawLength_, static_cast<uint8_t>(packet.infoFlags & 0xFF),
+                                     &declared)) {
+            failure = platform::FormatText("Illegal value of length byte. Length = %d", declared);
+            return false;
         }
-        std::memset(out.data() + 1 + used, 0, static_cast<size_t>(rawLength_ - used));
-        if (std::fwrite(out.data(), 1, out.size(), file) != out.size()) {
-            writeFailed = true;
-            break;
-        }
+        if (!output.Write(out.data(), out.size(), failure))
+            return false;
     }
-    // A full disk shows up at the latest when the buffered bytes are written out.
-    if (std::fflush(file) != 0)
-        writeFailed = true;
-    const int writeError = errno;
-    if (std::fclose(file) != 0 && !writeFailed)
-        writeFailed = true;
-    if (writeFailed)
-        platform::ShowMessageBox(std::string("Can't write to file: ") + std::strerror(writeError != 0 ? writeError : errno));
+    return output.Commit(failure);
 }
 
 int PacketManager::OpenFile(const std::string& path, platform::WindowHandle window, bool newLayout,
-                            const std::string& protocolName, int32_t blockSize)
+                            const std::string& protocolName, int32_t blockSize, std::string* error)
 {
-    if (parsedLength_ == 0)
+    if (pluginParsedLength_ == 0) {
+        if (error != nullptr)
+            *error = "No protocol plug-in is loaded: the data file cannot be read.";
         return 0;
+    }
+    const int32_t size = blockSize == 0 ? pluginRawLength_ : blockSize;
+    // Refused before anything is touched: the store keeps what it holds.
+    if (size < kMinRawLength || size > MaxBlockSize()) {
+        const std::string text = platform::FormatText(
+            "Can't open file with a block size of %d bytes: the block size must be %d to %d bytes.", blockSize,
+            kMinRawLength, MaxBlockSize());
+        if (error != nullptr)
+            *error = text;
+        else
+            platform::ShowMessageBox(text);
+        return 0;
+    }
     // One reader at a time: an earlier one is finished with before the store is emptied.
     fileReader_.reset();
     StopLoader();
+    // The scan would go on over positions that no longer exist; the filter stays in force.
+    const bool filtering = filterActive_;
+    StopScan();
     {
         platform::MessageBoxDeferral boxesAfterUnlock; // no box while a lock is held
         std::lock_guard add(addMutex_);
         std::lock_guard lock(indexMutex_);
+        filterActive_ = filtering;
+        // The reader hands over records of the file's block size.
+        if (size != rawLength_ || parsedLength_ != pluginParsedLength_)
+            Resize(static_cast<uint16_t>(size), pluginParsedLength_);
         ram_.ResetAll();
         ClearIndex(false);
+        ClearIndex(true);
         disk_.Create();
         filteredCount_ = 0;
+        lastMatched_ = 0;
+        errorCount_ = 0;
         fileOpened_ = true;
     }
-    fileReader_ = std::make_unique<ReadFileThread>(this, blockSize > 0 ? blockSize : rawLength_);
+    fileReader_ = std::make_unique<ReadFileThread>(this, size);
     return fileReader_->Start(path, window, newLayout, protocolName);
 }
 
 void PacketManager::DeleteFileReader()
 {
     fileReader_.reset();
+}
+
+int PacketManager::DeleteFileReader(uint64_t serial)
+{
+    if (fileReader_ == nullptr || fileReader_->Serial() != serial)
+        return 0;
+    fileReader_.reset();
+    // The filter's scan ran before the file's packets were there.
+    if (filterActive_ && !scan_.running)
+        SetFilter(nullptr);
+    return 1;
 }

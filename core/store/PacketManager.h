@@ -41,7 +41,13 @@ public:
     void SetNodeSink(NodeSink* sink) { nodeSink_ = sink; }
     void SetAddressBookWindow(platform::WindowHandle window) { addressBookWindow_ = window; }
 
+    // The plug-in's record lengths: the store goes back to them whenever a data file of
+    // another block size has been read (RestorePluginSizes, Restart). Stops a file reader.
     int Init(uint16_t rawLength, uint16_t parsedLength);
+    // Back to the lengths Init was given, discarding the stored packets when the store was
+    // sized for a data file. 1 when the store has the plug-in's lengths (again).
+    int RestorePluginSizes();
+    uint16_t PluginRawLength() const { return pluginRawLength_; }
     // Removes stale buffer files and names this run's one after processId.
     void CreateBufferFile(int processId, const std::string& folder = DiskBufferHandler::TemporaryFolder());
     int SetCacheSize(uint16_t mb);
@@ -62,13 +68,26 @@ public:
     int GetParsedData(int32_t n, uint8_t* destination);
 
     // Writes every stored packet (with a filter active, every passing one) as a data-file
-    // record of 1 + H bytes; reports its own failures.
-    void SaveToFile(const std::string& path);
-    // Empties the store and starts reading the data file; WM_FILE_READ_DONE goes to window
-    // at the end. blockSize 0 means H.
+    // record of 1 + H bytes. The records go to a temporary file beside path, which replaces
+    // path only once every byte is on disk: on failure path is as it was and false comes back
+    // with the reason (with the system's text) in *error, or in a message box when error is
+    // nullptr.
+    bool SaveToFile(const std::string& path, std::string* error = nullptr);
+    // Empties the store, sizes it for records of blockSize bytes (0: the plug-in's H) and
+    // starts reading the data file; WM_FILE_READ_DONE goes to window at the end, with the
+    // reader's serial as wParam. 0 without a plug-in or for a block size the store cannot take:
+    // the store is then untouched and the reason is in *error, or (block size) in a message
+    // box when error is nullptr.
     int OpenFile(const std::string& path, platform::WindowHandle window, bool newLayout,
-                 const std::string& protocolName, int32_t blockSize);
+                 const std::string& protocolName, int32_t blockSize, std::string* error = nullptr);
+    // Stops and deletes the reader, whether it has finished or not.
     void DeleteFileReader();
+    // For WM_FILE_READ_DONE: deletes the reader only when serial (the message's wParam) is its
+    // serial; the end of an earlier reader leaves the current one alone. When a display filter
+    // is in force, the file's packets are then scanned for it. 1 when a reader was deleted.
+    int DeleteFileReader(uint64_t serial);
+    // The largest block size OpenFile takes with the plug-in's parsed length (the smallest is 5).
+    int32_t MaxBlockSize() const;
     ReadFileThread* FileReader() { return fileReader_.get(); }
 
     void SetFilter(PacketFilter* filter);
@@ -128,6 +147,10 @@ private:
     void StartLoader(int32_t startPosition);
     void EndLoad();
     void MarkAllComplete();
+    // Under addMutex_: new record lengths; the stored packets must be discarded with it.
+    void Resize(uint16_t rawLength, uint16_t parsedLength);
+    bool SizedForFile() const { return rawLength_ != pluginRawLength_ || parsedLength_ != pluginParsedLength_; }
+    bool WriteDataFile(const std::string& path, std::string& failure);
 
     void StopWorker(Worker& worker);
     void StopLoader() { StopWorker(loader_); }
@@ -161,6 +184,8 @@ private:
     std::atomic<bool> fileOpened_{false};
     uint16_t rawLength_ = 0;
     uint16_t parsedLength_ = 0;
+    uint16_t pluginRawLength_ = 0;
+    uint16_t pluginParsedLength_ = 0;
     double clockMultiplier_ = 1.0;
 
     std::vector<BLOCK_INFO> all_;

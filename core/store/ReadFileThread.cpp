@@ -14,13 +14,19 @@
 
 namespace {
 
-constexpr size_t kPathLimit = 2000;
 constexpr size_t kNameLimit = 256;
+constexpr size_t kReadBuffer = 1 << 16;
+
+uint64_t NextSerial()
+{
+    static std::atomic<uint64_t> serial{0};
+    return ++serial;
+}
 
 } // namespace
 
 ReadFileThread::ReadFileThread(PacketManager* store, int32_t blockSize)
-    : store_(store), blockSize_(blockSize)
+    : store_(store), blockSize_(blockSize), serial_(NextSerial())
 {
 }
 
@@ -38,8 +44,8 @@ int ReadFileThread::Start(const std::string& path, platform::WindowHandle window
         thread_.join();
     running_ = true;
     const bool generic = protocolName.substr(0, kNameLimit - 1) == "Generic";
-    thread_ = std::thread(&ReadFileThread::ThreadProc, this, path.substr(0, kPathLimit - 1), window,
-                          newLayout, generic);
+    // The whole path: a path cut short would name another file.
+    thread_ = std::thread(&ReadFileThread::ThreadProc, this, path, window, newLayout, generic);
     return 1;
 }
 
@@ -59,16 +65,16 @@ void ReadFileThread::ThreadProc(std::string path, platform::WindowHandle window,
     if (file == nullptr) {
         platform::ShowMessageBox(std::string("Can't open file: ") + std::strerror(errno));
     } else {
+        std::setvbuf(file, nullptr, _IOFBF, kReadBuffer);
         while (!stop_) {
-            if (std::fread(record.data(), 1, static_cast<size_t>(recordSize), file) != static_cast<size_t>(recordSize))
-                break; // the end, or a trailing partial record
-            uint8_t infoByte = record[0];
-            if (!newLayout) {
-                DataFileRec::ConvertOldLayout(record.data(), recordSize);
-                if (generic)
-                    infoByte |= DataFileRec::kInfoGenericLayout;
+            errno = 0;
+            if (std::fread(record.data(), 1, static_cast<size_t>(recordSize), file) != static_cast<size_t>(recordSize)) {
+                // The end, or a trailing partial record; a read error must not pass for the end.
+                if (std::ferror(file))
+                    platform::ShowMessageBox(std::string("Can't read file: ") + std::strerror(errno != 0 ? errno : EIO));
+                break;
             }
-            const int captured = DataFileRec::CapturedLength(record.data(), infoByte, recordSize);
+            const int captured = DataFileRec::PrepareReadRecord(record.data(), recordSize, newLayout, generic);
             ++recordsRead_;
             // A store that refuses a packet (disk full, buffer limit) refuses the rest too:
             // stop instead of failing, and reporting, once per remaining record.
@@ -78,5 +84,5 @@ void ReadFileThread::ThreadProc(std::string path, platform::WindowHandle window,
         std::fclose(file);
     }
     running_ = false;
-    platform::PostWindowMessage(window, platform::WM_FILE_READ_DONE, 0, 0);
+    platform::PostWindowMessage(window, platform::WM_FILE_READ_DONE, serial_, 0);
 }
