@@ -294,9 +294,8 @@ bool CMarlinexDlg::OnInitDialog()
             toolBar_->SetChecked(command::kHardwareIncompleteFilter, settings.HardwareIncompleteChecking);
             engine_->SetHardwareIncompleteFilter(settings.HardwareIncompleteChecking ? 1 : 0);
         }
-        // Read in the "C" locale: a stored "0.5" means a half wherever the user is.
-        const double multiplier = std::strtod(settings.ClockMultiplier.c_str(), nullptr);
-        clockMultiplier_ = multiplier > 0 ? multiplier : 1.0;
+        // Read as the dialog reads it, in the "C" locale: a damaged value ("inf", "1.5x") is 1.
+        clockMultiplier_ = CClockMultiplierDlg::ReadFactor(settings.ClockMultiplier.View()).value_or(1.0);
         store_.SetClockMultiplier(clockMultiplier_);
         setupPnl_->RefreshDeviceList();
         setupPnl_->StartDevicePoll();

@@ -22,7 +22,6 @@
 #include <thread>
 #include <vector>
 
-#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,7 +39,6 @@
 #include "gui/views/CStatusBarCtrl.h"
 #include "core/store/DataFileRec.h"
 #include "core/store/ReadFileThread.h"
-#include "platform/WindowMessages.h"
 #include "platform/dravik/BoardFile.h"
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/gui/ScreenShot.h"
@@ -128,7 +126,10 @@ protected:
                 ADD_FAILURE() << "a dialog nobody expected: " << dialog.windowTitle().toStdString();
                 return static_cast<int>(CModalDlg::IDCANCEL);
             }
-            return answerDialog(dialog);
+            // Each answer is given once.
+            const std::function<int(QDialog&)> answer = std::move(answerDialog);
+            answerDialog = nullptr;
+            return answer(dialog);
         });
     }
 
@@ -224,15 +225,15 @@ protected:
                 return static_cast<int>(CModalDlg::IDCANCEL);
             }
             options->show();
-            presets.push_back({options->GetDeviceType(), options->GetLayout(), BlockSizeEdit(*options)->text().toStdString(),
-                               FindControl<QLineEdit>(options, CFileOptionsDlg::kBlockSizeId)->isEnabled()});
+            QLineEdit* blockSize = BlockSizeEdit(*options);
+            presets.push_back({options->GetDeviceType(), options->GetLayout(), blockSize->text().toStdString(),
+                               blockSize->isEnabled()});
             if (change)
                 change(*options);
             if (ok)
                 options->OnOK();
             else
                 options->OnCancel();
-            answerDialog = nullptr;
             return options->result();
         };
     }

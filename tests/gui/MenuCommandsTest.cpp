@@ -1,11 +1,9 @@
 // The main window's menu and toolbar commands other than capturing: what each menu item leads
 // to, the toolbar's tips and shortcuts, what is greyed during a capture, the settings dialogs
 // and the help menu. Dialogs and file dialogs are answered through their seams.
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
