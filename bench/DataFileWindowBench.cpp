@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "bench/BenchClock.h"
+#include "bench/ResidentMemory.h"
 #include "bench/StoreFill.h"
 #include "bench/TolvaneTraffic.h"
 #include "core/store/PacketManager.h"
@@ -45,16 +46,6 @@ constexpr const char* kPlugin = PELAGOR_PROTOCOLS_DIR "/Tolvane/Tolvane.so";
 constexpr const char* kSaveFirst = "Would you like to save the current data before proceeding?";
 // The window's default cache, for the store alone too.
 constexpr uint16_t kCacheMb = 20;
-
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
-}
 
 // The longest gap between two ticks of a 10 ms timer on the GUI thread while it runs.
 class StallMeter : public QObject {
@@ -184,7 +175,7 @@ int main(int argc, char** argv)
                     "(the save runs on the GUI thread)\n",
                     packets, fileSize / 1e6, saveSeconds, packets / saveSeconds, saveStall);
 
-        const long residentBefore = ResidentKiB();
+        const long residentBefore = benchsupport::ResidentKiB();
         stalls.Start();
         const auto openStart = Clock::now();
         window.OnCommand(command::kOpenData);
@@ -192,7 +183,7 @@ int main(int argc, char** argv)
         RunUntil([&] { return store.FileReader() == nullptr; });
         const double openSeconds = Seconds(Clock::now() - openStart);
         const double openStall = stalls.Stop();
-        const long residentAfter = ResidentKiB();
+        const long residentAfter = benchsupport::ResidentKiB();
         if (store.GetPacketCount(0) != packets) {
             std::fprintf(stderr, "the window read %d packets\n", store.GetPacketCount(0));
             return 1;

@@ -16,11 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "bench/ResidentMemory.h"
+#include "core/host/FilterCompiler.h"
+#include "core/host/FilterTemplates.h"
 #include "core/host/PacketFilter.h"
 #include "core/host/PluginHandler.h"
 #include "core/store/PacketManager.h"
-#include "core/host/FilterCompiler.h"
-#include "core/host/FilterTemplates.h"
 #include "core/tables/PelagorTable.h"
 #include "core/tables/TabFieldDef.h"
 #include "platform/WindowMessageRecorder.h"
@@ -35,16 +36,6 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point since)
 {
     return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
 }
 
 // Asks for a page of rows as the list does at each refresh until every row is served.
@@ -200,11 +191,11 @@ int main(int argc, char** argv)
             return 1;
         }
         if (i + 1 == 100000)
-            rss100k = ResidentKiB();
+            rss100k = benchsupport::ResidentKiB();
     }
     const double addSeconds = Seconds(addStart);
     store.Stop(1);
-    const long rssAll = ResidentKiB();
+    const long rssAll = benchsupport::ResidentKiB();
     std::printf("AddPacket: %d packets in %.2f s, %.0f packets/s\n", packets, addSeconds, packets / addSeconds);
     std::printf("resident memory: %ld KiB at 100000 packets, %ld KiB at %d packets (20 MB cache)\n",
                 rss100k, rssAll, packets);
@@ -257,7 +248,7 @@ int main(int argc, char** argv)
     testsupport::SetUpStore(reopened, &host, host.RawLength(), host.ParsedLength(),
                             folder.Path().string() + "/second-", 20);
     platform::WindowMessageRecorder messages;
-    const long rssBefore = ResidentKiB();
+    const long rssBefore = benchsupport::ResidentKiB();
     const auto openStart = Clock::now();
     reopened.OpenFile(path, 1, true, host.ProtocolName(), 0);
     messages.WaitFor(platform::WM_FILE_READ_DONE, 600000);
@@ -265,7 +256,7 @@ int main(int argc, char** argv)
     std::printf("OpenFile until WM_FILE_READ_DONE: %d packets in %.2f s, %.0f packets/s; "
                 "resident memory %ld KiB before, %ld KiB after\n",
                 reopened.GetPacketCount(0), openSeconds, reopened.GetPacketCount(0) / openSeconds, rssBefore,
-                ResidentKiB());
+                benchsupport::ResidentKiB());
     reopened.DeleteFileReader();
     return 0;
 }

@@ -20,6 +20,7 @@
 #include <QEvent>
 #include <QTimer>
 
+#include "bench/ResidentMemory.h"
 #include "gui/CMarlinexDlg.h"
 #include "gui/GuiPlatform.h"
 #include "gui/GuiStartup.h"
@@ -35,16 +36,6 @@ int64_t MonotonicNs()
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
-
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
 }
 
 class FirstPaint : public QObject {
@@ -73,7 +64,7 @@ int Child(int argc, char** argv)
         window.SetPluginPath(PELAGOR_PROTOCOLS_DIR "/Tolvane/Tolvane.so");
         window.installEventFilter(&paint);
         QTimer::singleShot(kIdleMs, &window, [&] {
-            idleKiB = ResidentKiB();
+            idleKiB = benchsupport::ResidentKiB();
             window.close();
         });
         window.DoModal();

@@ -937,8 +937,6 @@ void CMarlinexDlg::ResetData()
         MessageBeep();
         return;
     }
-    // A file still being read would fill the store again behind the reset.
-    EndFileRead();
     {
         platform::GuiCallScope waiting;
         store_.Reset();
@@ -969,14 +967,6 @@ void CMarlinexDlg::HandKeysToPlugin()
     radioConfStandardPnl_->GetBlePassKey(&passKey);
     host_.SetBleKeys(key, 16, static_cast<int>(passKey));
     host_.SetBleLtkUpdateCb(OnBleLtkUpdate);
-}
-
-void CMarlinexDlg::EndFileRead()
-{
-    if (store_.FileReader() == nullptr)
-        return;
-    platform::GuiCallScope waiting;
-    store_.DeleteFileReader();
 }
 
 // ---------------------------------------------------------------- timer and status bar
@@ -1087,8 +1077,6 @@ void CMarlinexDlg::OnOpenData()
     if (path.empty())
         return;
 
-    // A reader of the file before would go on filling the store behind the clearing.
-    EndFileRead();
     {
         platform::GuiCallScope waiting;
         store_.Reset();

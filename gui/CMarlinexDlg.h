@@ -173,8 +173,6 @@ private:
     void ClearViews();
     // The standard radio panel's keys go to the plug-in before packets are decoded.
     void HandKeysToPlugin();
-    // Ends a file read that is still filling the store.
-    void EndFileRead();
 
     bool created_ = false;
     bool closed_ = false;

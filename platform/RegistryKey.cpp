@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/FileReplace.h"
 #include "platform/RegistryFile.h"
 
 namespace platform {
@@ -155,20 +156,6 @@ private:
     RegistryStatus status_ = kRegistryOk;
 };
 
-RegistryStatus WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return FromErrno(errno, kRegistryCantWrite);
-        done += static_cast<size_t>(wrote);
-    }
-    return kRegistryOk;
-}
-
 // Readers see the old file or the new one, never half of one; a failure leaves the old one and no
 // temporary file.
 RegistryStatus ReplaceKeyFile(const std::string& file, const std::string& text)
@@ -178,7 +165,9 @@ RegistryStatus ReplaceKeyFile(const std::string& file, const std::string& text)
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.Valid())
         return FromErrno(errno, kRegistryCantWrite);
-    RegistryStatus status = WriteAll(fd.Get(), text);
+    RegistryStatus status = kRegistryOk;
+    if (const int error = WriteAll(fd.Get(), text.data(), text.size()); error != 0)
+        status = FromErrno(error, kRegistryCantWrite);
     if (status == kRegistryOk && ::fsync(fd.Get()) != 0)
         status = FromErrno(errno, kRegistryCantWrite);
     if (!fd.Close() && status == kRegistryOk)

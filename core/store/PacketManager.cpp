@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +15,7 @@
 #include "core/store/DataFileRec.h"
 #include "core/store/NodeSink.h"
 #include "core/store/ReadFileThread.h"
+#include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
 #include "platform/TextFormat.h"
 #include "plugin/frame/RawPacketRec.h"
@@ -743,6 +743,8 @@ void PacketManager::FilterOff()
 
 void PacketManager::Reset()
 {
+    // A file still being read would fill the store again behind the reset.
+    fileReader_.reset();
     StopLoader();
     // The scan would go on from positions that no longer exist; a filter stays installed
     // and its scan starts again with the next capture.
@@ -885,7 +887,6 @@ void PacketManager::Window(int32_t& first, int32_t& last) const
 namespace {
 
 constexpr size_t kSaveBuffer = 1 << 16;
-constexpr int kTemporaryAttempts = 100;
 constexpr size_t kTemporaryStem = 200;
 
 std::string OpenFailure(int error)
@@ -896,33 +897,6 @@ std::string OpenFailure(int error)
 std::string WriteFailure(int error)
 {
     return std::string("Can't write to file: ") + std::strerror(error);
-}
-
-// 0, or the errno of the first failed write.
-int WriteAll(int fd, const uint8_t* data, size_t length)
-{
-    size_t done = 0;
-    while (done < length) {
-        const ssize_t wrote = ::write(fd, data + done, length - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return wrote < 0 ? errno : EIO;
-        done += static_cast<size_t>(wrote);
-    }
-    return 0;
-}
-
-// The file that path names: a symbolic link is followed, so that saving keeps the link.
-std::string ResolveTarget(const std::string& path)
-{
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr)
-        return path; // a dangling link is replaced
-    return resolved;
 }
 
 // A data file written beside its target and put in its place only once every byte is on
@@ -937,7 +911,7 @@ public:
 
     bool Open(const std::string& path, std::string& failure)
     {
-        target_ = ResolveTarget(path);
+        target_ = platform::ResolveLinkTarget(path);
         struct stat existing {};
         const bool exists = ::stat(target_.c_str(), &existing) == 0;
         if (exists && S_ISDIR(existing.st_mode)) {
@@ -956,24 +930,12 @@ public:
             failure = OpenFailure(errno);
             return false;
         }
-        const size_t slash = target_.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
-        const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-        if (base.empty()) {
+        if (target_.empty() || target_.back() == '/') {
             failure = OpenFailure(EISDIR);
             return false;
         }
         // The temporary name must stay within a name's limit whatever the target's length.
-        const std::string stem = base.substr(0, kTemporaryStem);
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; attempt < kTemporaryAttempts && fd_ < 0; ++attempt) {
-            temporary_ = platform::FormatText("%s.%s.tmp-%ld-%u", folder.c_str(), stem.c_str(),
-                                              static_cast<long>(::getpid()), counter.fetch_add(1));
-            // 0666 lets the umask decide, as for any new file.
-            fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST)
-                break;
-        }
+        fd_ = platform::CreateTemporaryBeside(target_, kTemporaryStem, &temporary_);
         if (fd_ < 0) {
             failure = OpenFailure(errno);
             temporary_.clear();
@@ -1003,9 +965,8 @@ public:
         }
         const int fd = fd_;
         fd_ = -1;
-        // Linux releases the descriptor even when close reports EINTR: never retry.
-        if (::close(fd) != 0 && errno != EINTR) {
-            failure = WriteFailure(errno);
+        if (const int error = platform::CloseChecked(fd); error != 0) {
+            failure = WriteFailure(error);
             return false;
         }
         if (device_)
@@ -1029,7 +990,7 @@ public:
 private:
     bool Flush(std::string& failure)
     {
-        const int error = WriteAll(fd_, buffer_.data(), buffer_.size());
+        const int error = platform::WriteAll(fd_, buffer_.data(), buffer_.size());
         buffer_.clear();
         if (error != 0)
             failure = WriteFailure(error);

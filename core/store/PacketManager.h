@@ -92,6 +92,7 @@ public:
 
     void SetFilter(PacketFilter* filter);
     void FilterOff();
+    // Empties the store; a file still being read is no longer read.
     void Reset();
     int Restart(int clearAll);
     int Stop(int clearRunning);

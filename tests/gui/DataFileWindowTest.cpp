@@ -42,6 +42,7 @@
 #include "platform/dravik/BoardFile.h"
 #include "tests/gui/MainWindowFixture.h"
 #include "tests/gui/ScreenShot.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/Watchdog.h"
 
 namespace {
@@ -824,14 +825,11 @@ TEST_F(FailingSave, AFileSizeLimitKeepsTheOldFile)
     const Bytes old(1000, 0x5C);
     WriteBytes(path, old);
 
-    rlimit previous{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const rlimit limited{4096, previous.rlim_max};
-    auto* const previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    Save(path);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    {
+        testsupport::FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.Active());
+        Save(path);
+    }
     ExpectOldFileKept(path, old, "Can't write to file: File too large");
 }
 

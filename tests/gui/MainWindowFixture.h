@@ -16,22 +16,16 @@
 #include "core/host/CPelagorSettings.h"
 #include "gui/CMarlinexDlg.h"
 #include "gui/GuiPlatform.h"
+#include "tests/support/SettingsFixture.h"
 
 namespace testsupport {
 
 // A main window on the real program tree, with every message box recorded and answered.
-class MainWindowFixture : public ::testing::Test {
+class MainWindowFixture : public SettingsFixture {
 protected:
     static std::string ProgramFolder() { return PELAGOR_TEST_PROGRAM_DIR "/"; }
     static std::string ProtocolsFolder() { return PELAGOR_TEST_PROTOCOLS_DIR "/"; }
     static std::string Plugin(const std::string& relative) { return ProtocolsFolder() + relative; }
-
-    void SetUp() override
-    {
-        // Each test starts from the defaults, also when the cases share a process.
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "pelagor", ignored);
-    }
 
     void TearDown() override
     {
@@ -70,14 +64,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    // Changes the stored settings before a window reads them.
-    static void Store(const std::function<void(CPelagorSettings&)>& change)
-    {
-        CPelagorSettings settings;
-        settings.Load();
-        change(settings);
-        ASSERT_EQ(settings.Save(), 0);
-    }
     template <typename T>
     static T Stored(const std::function<T(const CPelagorSettings&)>& read)
     {

@@ -17,13 +17,18 @@
 #include <vector>
 
 #include "core/host/FilterDatabase.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
 
 namespace fs = std::filesystem;
 using Filters = std::map<std::string, std::vector<std::string>>;
 using Names = std::vector<std::string>;
 
 namespace {
+
+using testsupport::ExpectAsUnprivileged;
+using testsupport::Report;
 
 Filters Contents(const FilterDatabase& database)
 {
@@ -74,32 +79,6 @@ std::string Bytes(const char (&literal)[N])
 std::string Text(size_t length, char c = 'x')
 {
     return std::string(length, c);
-}
-
-// Runs check in a child process as an unprivileged user, since permissions do not bind root:
-// folder and what it holds are handed to that user first. check reports on stderr.
-void ExpectAsUnprivileged(const fs::path& folder, const std::function<bool()>& check)
-{
-    EXPECT_EXIT(
-        {
-            if (::geteuid() == 0) {
-                constexpr uid_t kNobody = 65534;
-                bool handed = ::lchown(folder.c_str(), kNobody, kNobody) == 0;
-                for (const auto& entry : fs::recursive_directory_iterator(folder))
-                    handed = handed && ::lchown(entry.path().c_str(), kNobody, kNobody) == 0;
-                if (!handed || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-                    std::_Exit(2);
-            }
-            std::_Exit(check() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
-bool Report(bool ok, const std::string& what)
-{
-    if (!ok)
-        std::fprintf(stderr, "failed: %s\n", what.c_str());
-    return ok;
 }
 
 struct CheckCase {
@@ -552,16 +531,13 @@ TEST_F(FilterDatabaseSaveFailure, FullDevice)
 TEST_F(FilterDatabaseSaveFailure, WriteFailsHalfWay)
 {
     const std::string path = folder_.Write("f.pft", "[Old]\r\nX=9\r\n");
-    rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 8;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string message;
-    const bool saved = database_.Save(path, &message);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
+    bool saved;
+    {
+        testsupport::FileSizeLimit limit(8);
+        ASSERT_TRUE(limit.Active());
+        saved = database_.Save(path, &message);
+    }
     EXPECT_FALSE(saved);
     EXPECT_EQ(message, "Not able to write table: " + path + "\nFile too large");
     EXPECT_EQ(FileBytes(path), "[Old]\r\nX=9\r\n");

@@ -27,15 +27,20 @@
 #include "platform/MessageBoxRecorder.h"
 #include "platform/WindowMessageRecorder.h"
 #include "tests/support/FieldFilter.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/GenericRecord.h"
 #include "tests/support/StoreSetUp.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
 
 namespace fs = std::filesystem;
 using testsupport::MakeGenericRecord;
 using testsupport::TempFolder;
 
 namespace {
+
+using testsupport::ExpectAsUnprivileged;
+using testsupport::Report;
 
 constexpr platform::WindowHandle kWindow = 42;
 constexpr int kTimeoutMs = 20000;
@@ -137,55 +142,6 @@ std::vector<uint8_t> Payload(std::mt19937& random)
         b = static_cast<uint8_t>(random());
     return payload;
 }
-
-// Runs check in a child process as an unprivileged user, since permissions do not bind root.
-// check reports on stderr.
-void ExpectAsUnprivileged(const std::function<bool()>& check)
-{
-    EXPECT_EXIT(
-        {
-            if (::geteuid() == 0) {
-                constexpr uid_t kNobody = 65534;
-                if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-                    std::_Exit(2);
-            }
-            std::_Exit(check() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
-bool Report(bool ok, const std::string& what)
-{
-    if (!ok)
-        std::fprintf(stderr, "failed: %s\n", what.c_str());
-    return ok;
-}
-
-// A file-size limit for this process, with SIGXFSZ ignored so that writes past it fail.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigaction(SIGXFSZ, &ignore, &signal_);
-        getrlimit(RLIMIT_FSIZE, &limit_);
-        rlimit lower = limit_;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &limit_);
-        sigaction(SIGXFSZ, &signal_, nullptr);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    struct sigaction signal_ {};
-    rlimit limit_{};
-};
 
 } // namespace
 
@@ -388,7 +344,7 @@ TEST(DataFileSave, FailureKeepsTheOldFile)
     const std::vector<Case> cases = {
         {"a file-size limit", &s.store, old,
          [&] {
-             FileSizeLimit limit(newSize / 2);
+             testsupport::FileSizeLimit limit(newSize / 2);
              save(s.store, old);
          },
          "Can't write to file: File too large"},

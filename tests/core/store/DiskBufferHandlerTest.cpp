@@ -22,6 +22,7 @@
 
 #include "core/store/DiskBufferHandler.h"
 #include "platform/MessageBoxRecorder.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 
@@ -491,43 +492,13 @@ TEST_F(DiskBufferTest, ShortRecordIsNeverHandedOut)
     ExpectRecord(*handler, kLayout, 1, 1);
 }
 
-namespace {
-
-// Lowers this process's file size limit, so that writes past it fail with EFBIG.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit lowered = previous_;
-        lowered.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool Active() const { return active_; }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-    bool active_ = false;
-};
-
-} // namespace
-
 TEST_F(DiskBufferTest, FailedWriteReportsAndKeepsTheEnd)
 {
     auto handler = NewHandler();
     ASSERT_EQ(handler->Create(), 1);
     {
         // Room for two and a half records: the third is cut off midway.
-        FileSizeLimit limit(2 * kLayout.Length() + kLayout.Length() / 2);
+        testsupport::FileSizeLimit limit(2 * kLayout.Length() + kLayout.Length() / 2);
         ASSERT_TRUE(limit.Active());
         Append(*handler, kLayout, 1, 2);
         EXPECT_EQ(handler->WriteRecord(MakeRecord(kLayout, 3).data()), 0);

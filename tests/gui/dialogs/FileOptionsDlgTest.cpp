@@ -26,6 +26,7 @@
 #include "gui/ControlId.h"
 #include "gui/dialogs/CFileOptionsDlg.h"
 #include "platform/MessageBoxRecorder.h"
+#include "tests/support/SettingsFixture.h"
 
 namespace {
 
@@ -34,28 +35,8 @@ constexpr int IDCANCEL = CModalDlg::IDCANCEL;
 constexpr int kOld = CFileOptionsDlg::kOldLayout;
 constexpr int kNew = CFileOptionsDlg::kNewLayout;
 
-class FileOptionsDlgTest : public testing::Test {
+class FileOptionsDlgTest : public testsupport::SettingsFixture {
 protected:
-    void SetUp() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "pelagor", ignored);
-    }
-
-    static void Store(const std::function<void(CPelagorSettings&)>& change)
-    {
-        CPelagorSettings settings;
-        settings.Load();
-        change(settings);
-        ASSERT_EQ(settings.Save(), 0);
-    }
-    static std::unique_ptr<CPelagorSettings> Stored()
-    {
-        auto settings = std::make_unique<CPelagorSettings>();
-        settings->Load();
-        return settings;
-    }
-
     // As the open-data command prepares it: protocol, device, H without the use-H switch, the
     // file check's answer.
     CFileOptionsDlg& Make(const std::string& protocol, const std::string& device, int H, int layout, bool known)

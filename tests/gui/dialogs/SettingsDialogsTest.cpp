@@ -30,6 +30,7 @@
 #include "gui/dialogs/CPacketBroadcastDlg.h"
 #include "platform/MessageBoxRecorder.h"
 #include "tests/gui/ScreenShot.h"
+#include "tests/support/SettingsFixture.h"
 
 namespace {
 
@@ -37,29 +38,8 @@ constexpr int IDOK = CModalDlg::IDOK;
 constexpr int IDCANCEL = CModalDlg::IDCANCEL;
 
 // A fresh per-user store for every case; message boxes are recorded.
-class SettingsDialogTest : public testing::Test {
+class SettingsDialogTest : public testsupport::SettingsFixture {
 protected:
-    void SetUp() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "pelagor", ignored);
-    }
-
-    static void Store(const std::function<void(CPelagorSettings&)>& change)
-    {
-        CPelagorSettings settings;
-        settings.Load();
-        change(settings);
-        ASSERT_EQ(settings.Save(), 0);
-    }
-    // What a later reader of the settings finds.
-    static std::unique_ptr<CPelagorSettings> Stored()
-    {
-        auto settings = std::make_unique<CPelagorSettings>();
-        settings->Load();
-        return settings;
-    }
-
     static void Open(QDialog& dialog)
     {
         dialog.show();

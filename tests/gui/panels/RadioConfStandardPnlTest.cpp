@@ -28,6 +28,7 @@
 #include "gui/views/CColorEdit.h"
 #include "platform/WindowMessages.h"
 #include "tests/gui/ScreenShot.h"
+#include "tests/support/SettingsFixture.h"
 
 namespace {
 
@@ -52,35 +53,8 @@ const std::array<int, 9> kBleControls = {Panel::kInitiatorBoxId, Panel::kInitiat
                                          Panel::kKeyLabelId,     Panel::kKeyEditId,       Panel::kKeyHintId,
                                          Panel::kPassKeyLabelId, Panel::kPassKeyEditId,   Panel::kPassKeyHintId};
 
-class StandardRadioPanelTest : public ::testing::Test {
+class StandardRadioPanelTest : public testsupport::SettingsFixture {
 protected:
-    void SetUp() override
-    {
-        // Each case starts without stored settings.
-        std::error_code ignored;
-        std::filesystem::remove_all(ConfigFolder(), ignored);
-    }
-
-    static std::filesystem::path ConfigFolder()
-    {
-        return std::filesystem::path(std::getenv("XDG_CONFIG_HOME")) / "pelagor";
-    }
-
-    static void Store(const std::function<void(CPelagorSettings&)>& change)
-    {
-        CPelagorSettings settings;
-        settings.Load();
-        change(settings);
-        ASSERT_EQ(settings.Save(), 0);
-    }
-
-    static std::unique_ptr<CPelagorSettings> Stored()
-    {
-        auto settings = std::make_unique<CPelagorSettings>();
-        settings->Load();
-        return settings;
-    }
-
     // A panel as the main window makes it, at the size of the tab area.
     std::unique_ptr<Panel> MakePanel()
     {
