@@ -54,6 +54,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/TextFormat.h"
 #include "platform/dravik/DravikEb.h"
+#include "platform/dravik/DravikRevision.h"
 
 namespace {
 
@@ -1231,13 +1232,12 @@ void CMarlinexDlg::OnUserManual()
 
 void CMarlinexDlg::OnLibraryInfo()
 {
-    // The library tells one 16-bit revision, major in the high byte. It is linked in, built with
-    // the window by the same compiler.
-    const uint16_t revision = dravikGetRevision();
+    const DravikRevision revision = dravikGetRevision();
     platform::MessageBoxRequest request;
-    request.text = platform::FormatText("Dravik version %d.%d.%d (Build ID %d)\n", revision >> 8, revision & 0xFF, 0, 0) +
-                   platform::FormatText("%s generated %s\nToolchain: %s\n", "LIB", __DATE__ " " __TIME__,
-                                        "GCC " __VERSION__);
+    request.text = platform::FormatText("Dravik version %d.%d.%d (Build ID %d)\n", revision.major, revision.minor,
+                                        revision.patch, static_cast<int>(revision.buildId)) +
+                   platform::FormatText("%s generated %s\nToolchain: %s\n", revision.sharedLibrary ? "DLL" : "LIB",
+                                        revision.generated, revision.toolchain);
     request.caption = "Dravik version information";
     request.icon = platform::MessageIcon::None;
     platform::ShowMessageBox(request);

@@ -122,7 +122,13 @@ int DiskBufferHandler::Create()
     {
         std::lock_guard lock(mutex_);
         if (fd_ >= 0) {
-            close(fd_);
+            // Truncating a full buffer in place makes the caller wait while the file system
+            // frees every block. Unlinked, the old file lives on through its descriptor, and
+            // the closer frees it on its own thread; the name gets a new, empty file.
+            if (unlink(fileName_.c_str()) == 0)
+                closer_.Close(fd_);
+            else
+                close(fd_);
             fd_ = -1;
         }
         count_.store(0, std::memory_order_release);

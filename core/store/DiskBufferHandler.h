@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/store/FileCloser.h"
 #include "plugin/frame/ParsedData.h"
 
 // The temporary file of fixed-size records that holds every stored packet of a run:
@@ -62,4 +63,5 @@ private:
     uint16_t recordLength_ = 0;
     uint16_t headerLength_ = 0;
     mutable std::mutex mutex_;
+    FileCloser closer_; // last member: joined first, before anything it could need
 };

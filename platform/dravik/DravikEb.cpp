@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr uint16_t kLibraryRevision = 0x0100;
-
 std::atomic<DravikBoardSource*> installedSource{nullptr};
 
 DravikBoardSource& SimulatedBoards()
@@ -58,7 +56,3 @@ int DravikEb::UpdateEb(const DravikEbInfo& info, const char* hexPath, int verify
     return CurrentDravikBoardSource().Update(info, hexPath, verify, progress);
 }
 
-uint16_t dravikGetRevision()
-{
-    return kLibraryRevision;
-}

@@ -87,6 +87,3 @@ public:
 // must stay alive while it is installed.
 void InstallDravikBoardSource(DravikBoardSource* source);
 DravikBoardSource& CurrentDravikBoardSource();
-
-// The library's revision.
-uint16_t dravikGetRevision();

@@ -202,6 +202,39 @@ TEST_F(DiskBufferTest, CreateTruncatesAndRestartsNumbering)
     EXPECT_TRUE(messages_.Texts().empty());
 }
 
+// Descriptors of this process on a file that is gone: the disk space they still hold.
+int DeletedFilesHeld(const std::string& name)
+{
+    int held = 0;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = fs::read_symlink(entry.path(), error).string();
+        if (!error && target.find(name) != std::string::npos && target.ends_with(" (deleted)"))
+            ++held;
+    }
+    return held;
+}
+
+// A reset of a full buffer leaves one file at the name, holding only the new records, and the
+// old records' space is given back, at the latest when the handler goes.
+TEST_F(DiskBufferTest, CreateOnAFullBufferGivesItsSpaceBack)
+{
+    const std::string name = Path("capdb77");
+    auto handler = NewHandler(kLayout, "capdb77");
+    ASSERT_EQ(handler->Create(), 1);
+    Append(*handler, kLayout, 1, 500);
+    ASSERT_EQ(handler->Create(), 1);
+    ASSERT_EQ(handler->Create(), 1);
+    Append(*handler, kLayout, 900, 3);
+    ExpectRecord(*handler, kLayout, 3, 902);
+    EXPECT_EQ(FileSize(name), 3u * kLayout.Length());
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Path()), fs::directory_iterator{}), 1);
+    handler.reset();
+    EXPECT_FALSE(fs::exists(name));
+    EXPECT_EQ(DeletedFilesHeld("capdb77"), 0);
+    EXPECT_TRUE(messages_.Texts().empty());
+}
+
 namespace {
 
 struct OpenCase {

@@ -11,6 +11,7 @@
 #include "chips/ChipCodes.h"
 #include "platform/dravik/BoardFile.h"
 #include "platform/dravik/DravikEb.h"
+#include "platform/dravik/DravikRevision.h"
 #include "platform/dravik/FirmwareRevision.h"
 #include "tests/platform/dravik/BoardTestSupport.h"
 
@@ -176,10 +177,14 @@ TEST_F(DefaultBoards, OpenNeedsTypeAndSerialOfAnAttachedBoard)
     EXPECT_EQ(board->GetChipType(), boards[0].chipCode);
 }
 
-TEST(DravikEbLibrary, HasARevision)
+TEST(DravikEbLibrary, HasARevisionRecord)
 {
-    EXPECT_NE(dravikGetRevision(), 0);
-    EXPECT_EQ(dravikGetRevision(), dravikGetRevision());
+    const DravikRevision r = dravikGetRevision();
+    EXPECT_GT(r.major + r.minor + r.patch, 0);
+    ASSERT_NE(r.generated, nullptr);
+    ASSERT_NE(r.toolchain, nullptr);
+    EXPECT_NE(std::string(r.generated), "");
+    EXPECT_NE(std::string(r.toolchain), "");
 }
 
 namespace {
