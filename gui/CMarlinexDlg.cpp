@@ -217,7 +217,11 @@ bool CMarlinexDlg::OnInitDialog()
 
     statusBar_ = new CStatusBarCtrl(this);
     SetControlId(statusBar_, 103);
-    statusBar_->SetParts({150, 300, 420, 540, 660, -1});
+    // Counts of eight digits stay whole.
+    statusBar_->SetParts({150, 300, 420, 540, 660, -1},
+                         {QStringLiteral(" Packet count: 99999999"), QStringLiteral(" Error count: 99999999"),
+                          QStringLiteral(" Filtered packet count: 99999999"), QString(),
+                          QStringLiteral(" Channel: 26 [0x1A]")});
     setStatusBar(statusBar_);
 
     client_ = new QWidget(this);

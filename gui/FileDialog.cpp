@@ -96,6 +96,8 @@ std::string Run(QWidget* parent, FileDialogRequest request)
             if (!request.confirmOverwrite)
                 dialog.setOption(QFileDialog::DontConfirmOverwrite);
         }
+        // Qt's default size cuts the size and date columns.
+        dialog.resize(820, 500);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = ToBytes(dialog.selectedFiles().constFirst());
     }

@@ -3,20 +3,49 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
+namespace {
+
+// A part of a given width that, like a part of a native status bar, never makes the window
+// wider: when the window is narrower than its parts, they are cut at the right.
+class PartBox : public QWidget {
+public:
+    explicit PartBox(QWidget* parent) : QWidget(parent)
+    {
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    }
+    void SetWidth(int width)
+    {
+        width_ = width;
+        updateGeometry();
+    }
+    QSize sizeHint() const override { return {width_, QWidget::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {0, QWidget::minimumSizeHint().height()}; }
+
+private:
+    int width_ = 0;
+};
+
+} // namespace
+
 CStatusBarCtrl::CStatusBarCtrl(QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(true);
 }
 
-void CStatusBarCtrl::SetParts(const std::vector<int>& rightEdges)
+void CStatusBarCtrl::SetParts(const std::vector<int>& rightEdges, const std::vector<QString>& widestTexts)
 {
+    constexpr int kIconRoom = 16 + 2;
+    constexpr int kFrameRoom = 8;
     for (const Part& part : parts_)
         delete part.box;
     parts_.clear();
     int left = 0;
-    for (const int right : rightEdges) {
-        auto* box = new QWidget(this);
+    int shift = 0;
+    for (size_t i = 0; i < rightEdges.size(); ++i) {
+        const int right = rightEdges[i] < 0 ? -1 : rightEdges[i] + shift;
+        auto* box = new PartBox(this);
         auto* layout = new QHBoxLayout(box);
+        layout->setSizeConstraint(QLayout::SetNoConstraint);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(2);
         auto* icon = new QLabel(box);
@@ -27,11 +56,20 @@ void CStatusBarCtrl::SetParts(const std::vector<int>& rightEdges)
         layout->addWidget(icon);
         layout->addWidget(text, 1);
         if (right >= 0) {
-            box->setFixedWidth(right - left);
+            int width = right - left;
+            if (i < widestTexts.size() && !widestTexts[i].isEmpty()) {
+                const int needed = kIconRoom + text->fontMetrics().horizontalAdvance(widestTexts[i]) + kFrameRoom;
+                if (needed > width) {
+                    shift += needed - width;
+                    width = needed;
+                }
+            }
+            box->SetWidth(width);
             addWidget(box);
-            left = right;
+            left += width;
         } else {
-            box->setMinimumWidth(60);
+            box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+            box->SetWidth(60);
             addWidget(box, 1);
         }
         parts_.push_back(Part{box, icon, text});

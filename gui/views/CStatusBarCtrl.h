@@ -12,7 +12,9 @@ class CStatusBarCtrl : public QStatusBar {
 public:
     explicit CStatusBarCtrl(QWidget* parent);
 
-    void SetParts(const std::vector<int>& rightEdges);
+    // widestTexts[i], when given, is the longest text part i shows: a part too narrow for it
+    // (and an icon) grows, and the parts right of it move along.
+    void SetParts(const std::vector<int>& rightEdges, const std::vector<QString>& widestTexts = {});
     int PartCount() const { return static_cast<int>(parts_.size()); }
     void SetText(int part, const QString& text);
     QString Text(int part) const;

@@ -3,6 +3,6 @@
 # ("0x" and 16 hexadecimal digits).
 # ITEM_NAME|MAX_CHAR|COLUMN_WIDTH|CTRL_TYPE|CTRL_LABEL
 Node name       |30|150|CTRL_EDIT|Name:
-PAN id          |8 |60 |CTRL_EDIT|PAN id (0x...):
-Short address   |8 |70 |CTRL_EDIT|Short addr. (0x...):
-Extended address|19|140|CTRL_EDIT|Ext. addr. (0x...):
+PAN id          |8 |105|CTRL_EDIT|PAN id (0x...):
+Short address   |8 |125|CTRL_EDIT|Short addr. (0x...):
+Extended address|19|150|CTRL_EDIT|Ext. addr. (0x...):

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -559,6 +560,18 @@ TEST_F(AddressBookPnlTest, LayoutAtThePanelsSizes)
                 x = entry.right() + 1;
             }
             EXPECT_EQ(x, list.right() + 1);
+            // Column names and the edits' hints are read whole, not cut.
+            CListCtrlEx* nodes = panel.NodeList();
+            for (int i = 0; i < nodes->GetColumnCount(); ++i) {
+                const COLUMN_INFO& column = nodes->GetColumn(i);
+                const QString name = QString::fromLatin1(column.name.c_str());
+                EXPECT_LE(QFontMetrics(nodes->GetListFont()).horizontalAdvance(name) + 5, column.rect.width())
+                    << column.name;
+                auto* edit = qobject_cast<QLineEdit*>(panel.EntryControl(i));
+                if (edit != nullptr && !edit->placeholderText().isEmpty())
+                    EXPECT_LE(edit->fontMetrics().horizontalAdvance(edit->placeholderText()) + 10, edit->width())
+                        << edit->placeholderText().toStdString();
+            }
             SaveScreen(&panel, "address_book_" + protocol + "_" + std::to_string(width));
         }
     }
