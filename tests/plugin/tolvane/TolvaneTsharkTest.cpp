@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <random>
 #include <sstream>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "tests/plugin/tolvane/TolvaneTestPlugin.h"
+#include "tests/support/PcapWriter.h"
 #include "tests/support/TempFolder.h"
 
 using namespace testsupport;
@@ -21,18 +21,6 @@ using namespace testsupport;
 namespace {
 
 constexpr int kFrames = 400;
-
-// The 802.15.4 frame check sequence: CRC-16 of the ITU-T polynomial, least significant bit first.
-uint16_t Fcs(const std::vector<uint8_t>& bytes)
-{
-    uint16_t crc = 0;
-    for (uint8_t b : bytes) {
-        crc ^= b;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<uint16_t>(crc >> 1 ^ 0x8408) : static_cast<uint16_t>(crc >> 1);
-    }
-    return crc;
-}
 
 // Valid frames of the 2003 and 2006 formats: beacons with GTS and pending lists, data
 // frames of every addressing combination, acknowledgements, the nine MAC commands, and
@@ -169,27 +157,10 @@ private:
 
 void WriteCapture(const std::string& path, const std::vector<std::vector<uint8_t>>& frames)
 {
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&](uint32_t v, int width) {
-        for (int i = 0; i < width; ++i)
-            out.put(static_cast<char>(v >> (8 * i)));
-    };
-    put(0xA1B2C3D4, 4);
-    put(2, 2);
-    put(4, 2);
-    put(0, 4);
-    put(0, 4);
-    put(65535, 4);
-    put(195, 4);
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const uint32_t length = static_cast<uint32_t>(frames[i].size() + 2);
-        put(static_cast<uint32_t>(i), 4);
-        put(0, 4);
-        put(length, 4);
-        put(length, 4);
-        out.write(reinterpret_cast<const char*>(frames[i].data()), static_cast<std::streamsize>(frames[i].size()));
-        put(Fcs(frames[i]), 2);
-    }
+    PcapWriter capture(path);
+    for (size_t i = 0; i < frames.size(); ++i)
+        capture.Add(frames[i], uint64_t{1000000} * i);
+    ASSERT_TRUE(capture.Close());
 }
 
 const char* const kTsharkFields[] = {
@@ -355,7 +326,7 @@ TEST(TolvaneCrossCheck, AgreesWithTshark)
         frames.push_back(generator.Next());
     TempFolder folder;
     const std::string capture = folder / "frames.pcap";
-    WriteCapture(capture, frames);
+    ASSERT_NO_FATAL_FAILURE(WriteCapture(capture, frames));
     const std::vector<TsharkRow> rows = RunTshark(capture);
     ASSERT_EQ(rows.size(), frames.size());
 
