@@ -1,5 +1,6 @@
 #include "core/store/DiskBufferHandler.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <climits>
@@ -96,6 +97,14 @@ DiskBufferHandler::DiskBufferHandler() = default;
 
 DiskBufferHandler::~DiskBufferHandler()
 {
+    {
+        std::unique_lock lock(mutex_);
+        WaitForWriter(lock);
+        stopWriter_ = true;
+    }
+    writerWake_.notify_all();
+    if (writer_.joinable())
+        writer_.join();
     if (fd_ >= 0) {
         close(fd_);
         fd_ = -1;
@@ -110,17 +119,86 @@ void DiskBufferHandler::SetFileName(const std::string& path)
 
 void DiskBufferHandler::SetRecordLayout(uint16_t recordLength, uint16_t headerLength)
 {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    // Records of the old length still in memory belong in the file as they are.
+    WaitForWriter(lock);
+    if (fd_ >= 0)
+        writeError_ = RetryFailedWrite();
     recordLength_ = recordLength;
     headerLength_ = headerLength;
     recordBuffer_.assign(recordLength, 0);
+    batchCapacity_ = recordLength == 0 ? 0 : std::max<size_t>(1, kBatchBytes / recordLength) * recordLength;
+}
+
+void DiskBufferHandler::WaitForWriter(std::unique_lock<std::mutex>& lock)
+{
+    writerIdle_.wait(lock, [this] { return !writing_; });
+}
+
+void DiskBufferHandler::DropBatches()
+{
+    fill_.clear();
+    flushing_.clear();
+    fillStart_ = 0;
+    flushStart_ = 0;
+    writeError_ = 0;
+}
+
+int DiskBufferHandler::RetryFailedWrite()
+{
+    // Writes in place of what failed, from the batch's start: a part written before the failure
+    // is written over.
+    if (!flushing_.empty()) {
+        if (!WriteAll(fd_, flushing_.data(), flushing_.size(), flushStart_))
+            return errno;
+        flushing_.clear();
+    }
+    if (!fill_.empty())
+        return WriteFillBatch();
+    return 0;
+}
+
+int DiskBufferHandler::WriteFillBatch()
+{
+    if (!WriteAll(fd_, fill_.data(), fill_.size(), fillStart_))
+        return errno;
+    fillStart_ = fileSize_;
+    fill_.clear();
+    return 0;
+}
+
+void DiskBufferHandler::WriterThread()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        writerWake_.wait(lock, [this] { return stopWriter_ || writing_; });
+        if (!writing_)
+            return;
+        // Nothing else touches flushing_'s bytes or the descriptor while writing_ is set.
+        const int fd = fd_;
+        const uint8_t* data = flushing_.data();
+        const size_t length = flushing_.size();
+        const uint64_t offset = flushStart_;
+        lock.unlock();
+        const bool written = WriteAll(fd, data, length, offset);
+        const int error = written ? 0 : errno;
+        lock.lock();
+        if (written)
+            flushing_.clear();
+        else
+            writeError_ = error; // the batch stays readable
+        writing_ = false;
+        writerIdle_.notify_all();
+    }
 }
 
 int DiskBufferHandler::Create()
 {
     int error = 0;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        WaitForWriter(lock);
+        DropBatches();
         if (fd_ >= 0) {
             // Truncating a full buffer in place makes the caller wait while the file system
             // frees every block. Unlinked, the old file lives on through its descriptor, and
@@ -144,17 +222,39 @@ int DiskBufferHandler::Create()
     return 1;
 }
 
-int DiskBufferHandler::Open()
+int DiskBufferHandler::Flush()
 {
     int error = 0;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        WaitForWriter(lock);
+        if (fd_ < 0)
+            return 1;
+        error = writeError_ = RetryFailedWrite();
+    }
+    if (error != 0) {
+        platform::ShowMessageBox("Can't write to file: " + SystemText(error));
+        return 0;
+    }
+    return 1;
+}
+
+int DiskBufferHandler::Open()
+{
+    // What waits in memory goes to the file first: the file's size gives the count.
+    if (Flush() == 0)
+        return 0;
+    int error = 0;
+    {
+        std::unique_lock lock(mutex_);
+        WaitForWriter(lock);
         if (recordLength_ == 0)
             return 0;
         if (fd_ >= 0) {
             close(fd_);
             fd_ = -1;
         }
+        DropBatches();
         int fd = open(fileName_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) {
             error = errno;
@@ -171,6 +271,7 @@ int DiskBufferHandler::Open()
             // Append after the last whole record, over any partial tail, so that the next
             // record lands where its number says.
             fileSize_ = records * recordLength_;
+            fillStart_ = fileSize_;
             fd_ = fd;
         }
     }
@@ -201,18 +302,40 @@ int DiskBufferHandler::WriteRecord(const uint8_t* record)
         return 0;
     int error = 0;
     bool overflow = false;
+    bool wake = false;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         if (fd_ < 0 || recordLength_ == 0)
             return 0;
-        if (!WriteAll(fd_, record, recordLength_, fileSize_)) {
-            // The end stays where it was: a partly written record is overwritten by the next.
-            error = errno;
-        } else {
+        if (writeError_ != 0) {
+            // The file refused a batch: nothing more is taken until it is written.
+            WaitForWriter(lock);
+            writeError_ = RetryFailedWrite();
+        }
+        if (writeError_ == 0 && fill_.size() + recordLength_ > batchCapacity_) {
+            WaitForWriter(lock);
+            if (writeError_ == 0) {
+                // The writer is idle and has written its batch: the full one goes next.
+                fill_.swap(flushing_);
+                flushStart_ = fillStart_;
+                fillStart_ = flushStart_ + flushing_.size();
+                fill_.clear();
+                fill_.reserve(batchCapacity_);
+                writing_ = true;
+                wake = true;
+                if (!writer_.joinable())
+                    writer_ = std::thread(&DiskBufferHandler::WriterThread, this);
+            }
+        }
+        error = writeError_;
+        if (error == 0) {
+            fill_.insert(fill_.end(), record, record + recordLength_);
             fileSize_ += recordLength_;
             overflow = fileSize_ > kSizeLimit;
         }
     }
+    if (wake)
+        writerWake_.notify_one();
     if (error != 0) {
         platform::ShowMessageBox("Can't write to file: " + SystemText(error));
         return 0;
@@ -225,6 +348,39 @@ int DiskBufferHandler::WriteRecord(const uint8_t* record)
     return 1;
 }
 
+bool DiskBufferHandler::CopyOut(uint64_t offset, size_t length, uint8_t* destination, int* error)
+{
+    *error = 0;
+    const uint64_t end = offset + length;
+    if (end > fileSize_)
+        return false;
+    uint64_t at = offset;
+    const uint64_t inFile = flushing_.empty() ? fillStart_ : flushStart_;
+    if (at < inFile) {
+        if (fd_ < 0) {
+            *error = EBADF;
+            return false;
+        }
+        const size_t part = static_cast<size_t>(std::min(end, inFile) - at);
+        const ssize_t got = ReadAll(fd_, destination, part, at);
+        if (got < 0)
+            *error = errno;
+        if (got != static_cast<ssize_t>(part))
+            return false;
+        destination += part;
+        at += part;
+    }
+    if (at < end && at < fillStart_) {
+        const size_t part = static_cast<size_t>(std::min(end, fillStart_) - at);
+        std::memcpy(destination, flushing_.data() + (at - flushStart_), part);
+        destination += part;
+        at += part;
+    }
+    if (at < end)
+        std::memcpy(destination, fill_.data() + (at - fillStart_), static_cast<size_t>(end - at));
+    return true;
+}
+
 int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
 {
     if (n <= 0 || n > Count() || destination == nullptr)
@@ -234,13 +390,12 @@ int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
         std::lock_guard lock(mutex_);
         if (recordLength_ == 0)
             return 0;
-        if (fd_ >= 0) {
-            // Through the handler's buffer, so a short read leaves destination untouched.
-            const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
-            complete = ReadAll(fd_, recordBuffer_.data(), recordLength_, offset) == recordLength_;
-            if (complete)
-                std::memcpy(destination, recordBuffer_.data(), recordLength_);
-        }
+        // Through the handler's buffer, so a short read leaves destination untouched.
+        int error = 0;
+        const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
+        complete = CopyOut(offset, recordLength_, recordBuffer_.data(), &error);
+        if (complete)
+            std::memcpy(destination, recordBuffer_.data(), recordLength_);
     }
     if (!complete) {
         platform::ShowMessageBox("Not able to read packet.");
@@ -260,15 +415,8 @@ int DiskBufferHandler::ReadPacket(int32_t n, PARSED_DATA* parsed)
         if (recordLength_ == 0 ||
             recordLength_ < static_cast<uint32_t>(headerLength_) + kParsedDataStoredSize)
             return 0;
-        if (fd_ < 0) {
-            error = EBADF;
-        } else {
-            const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
-            ssize_t got = ReadAll(fd_, recordBuffer_.data(), recordLength_, offset);
-            if (got < 0)
-                error = errno;
-            complete = got == recordLength_;
-        }
+        const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
+        complete = CopyOut(offset, recordLength_, recordBuffer_.data(), &error);
         if (complete) {
             const uint8_t* stored = recordBuffer_.data() + headerLength_;
             LoadParsedData(*parsed, stored);
@@ -287,6 +435,22 @@ int DiskBufferHandler::ReadPacket(int32_t n, PARSED_DATA* parsed)
         return 0;
     }
     return 1;
+}
+
+int32_t DiskBufferHandler::ReadRecords(int32_t n, int32_t count, uint8_t* destination, int* error)
+{
+    *error = 0;
+    const int32_t stored = Count();
+    if (n <= 0 || n > stored || count <= 0 || destination == nullptr)
+        return 0;
+    const int32_t records = std::min(count, stored - n + 1);
+    std::lock_guard lock(mutex_);
+    if (recordLength_ == 0)
+        return 0;
+    const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
+    if (!CopyOut(offset, static_cast<size_t>(records) * recordLength_, destination, error))
+        return 0;
+    return records;
 }
 
 std::string DiskBufferHandler::TemporaryFolder()

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/store/FileCloser.h"
@@ -11,10 +13,16 @@
 
 // The temporary file of fixed-size records that holds every stored packet of a run:
 // [raw record, H bytes][PARSED_DATA, 80 bytes][field records, P bytes], numbered from 1.
+//
+// Records are appended to a batch in memory; a full batch goes to the file in one write on a
+// thread of its own while the next one fills. Reads serve records from the batches until they
+// are in the file, so a record can be read back as soon as it is written. A write the file
+// refuses is reported by the next WriteRecord; the batch it held stays readable.
 class DiskBufferHandler {
 public:
     static constexpr uint64_t kSizeLimit = 4294967296ull; // 4 GiB
     static constexpr const char* kFilePrefix = "capdb";
+    static constexpr size_t kBatchBytes = size_t{1} << 20; // rounded down to whole records
 
     DiskBufferHandler();
     virtual ~DiskBufferHandler(); // closes and deletes the file
@@ -39,13 +47,20 @@ public:
     int32_t Count() const { return count_.load(std::memory_order_acquire); }
     void AddCount();
 
-    // Appends one record of L bytes; 0 on a write error or past the 4 GiB limit.
+    // Appends one record of L bytes; 0 on a write error (this one's or an earlier batch's) or
+    // past the 4 GiB limit.
     int WriteRecord(const uint8_t* record);
+    // Writes the records still in memory to the file and waits for them; 0 on a write error.
+    int Flush();
     // Copies record n (1..count) into destination (L bytes).
     int ReadRecord(int32_t n, uint8_t* destination);
     // Reads record n into parsed (which keeps its field-buffer pointer) and P bytes of field
     // records into parsed's field buffer.
     int ReadPacket(int32_t n, PARSED_DATA* parsed);
+    // Copies records n, n + 1, ... (at most count, none past the count) into destination, back to
+    // back; returns how many. No message: 0 with *error set to the system's error number, or to
+    // 0 when there was nothing to read or the file was short.
+    int32_t ReadRecords(int32_t n, int32_t count, uint8_t* destination, int* error);
 
     // The per-user temporary folder ($TMPDIR, else /tmp), with a trailing '/'.
     static std::string TemporaryFolder();
@@ -55,10 +70,31 @@ public:
     static int DeleteStaleBufferFiles(const std::string& folder);
 
 private:
+    // All with mutex_ held.
+    bool CopyOut(uint64_t offset, size_t length, uint8_t* destination, int* error);
+    void WaitForWriter(std::unique_lock<std::mutex>& lock);
+    void DropBatches();
+    int WriteFillBatch(); // errno, 0 when written
+    int RetryFailedWrite(); // writes both batches; errno, 0 when written
+    void WriterThread();
+
     std::string fileName_;
     int fd_ = -1;
     std::atomic<int32_t> count_{0};
-    uint64_t fileSize_ = 0;
+    uint64_t fileSize_ = 0; // bytes of the records written, in the file or in the batches
+    // Bytes [fillStart_, fileSize_) are in fill_; while flushing_ holds bytes, they are
+    // [flushStart_, fillStart_) and the writer (writing_) or a failed write (writeError_) has them.
+    std::vector<uint8_t> fill_;
+    std::vector<uint8_t> flushing_;
+    uint64_t fillStart_ = 0;
+    uint64_t flushStart_ = 0;
+    size_t batchCapacity_ = 0;
+    bool writing_ = false;
+    int writeError_ = 0;
+    bool stopWriter_ = false;
+    std::condition_variable writerWake_;
+    std::condition_variable writerIdle_;
+    std::thread writer_;
     std::vector<uint8_t> recordBuffer_;
     uint16_t recordLength_ = 0;
     uint16_t headerLength_ = 0;

@@ -13,6 +13,7 @@
 #include "core/host/PacketFilter.h"
 #include "core/host/PluginHandler.h"
 #include "core/store/DataFileRec.h"
+#include "core/store/DiskBufferReader.h"
 #include "core/store/NodeSink.h"
 #include "core/store/ReadFileThread.h"
 #include "platform/FileReplace.h"
@@ -341,6 +342,7 @@ void PacketManager::FilterScanThread()
     PARSED_DATA packet{};
     std::vector<char> fields(parsedLength_);
     packet.fieldBuffer = fields.data();
+    DiskBufferReader reader(disk_);
     int32_t i = 1;
     bool caughtUp = false;
     while (i > 0 && filterActive_ && !scan_.stop) {
@@ -350,7 +352,7 @@ void PacketManager::FilterScanThread()
             Pause(scan_);
             continue;
         }
-        if (disk_.ReadPacket(i, &packet) == 0) {
+        if (reader.ReadPacket(i, &packet) == 0) {
             if (!captureRunning_)
                 break;
             Pause(scan_);
@@ -663,6 +665,7 @@ void PacketManager::BlockLoaderThread(int32_t startPosition)
     PARSED_DATA packet{};
     std::vector<char> fields(parsedLength_);
     packet.fieldBuffer = fields.data();
+    DiskBufferReader reader(disk_);
     int32_t i = startPosition;
     while (i > 0 && !loader_.stop) {
         const bool filtered = filterActive_;
@@ -672,7 +675,7 @@ void PacketManager::BlockLoaderThread(int32_t startPosition)
             Pause(loader_);
             continue;
         }
-        if (disk_.ReadPacket(i, &packet) == 0)
+        if (reader.ReadPacket(i, &packet) == 0)
             break; // nothing more, or a read error: either way this load is over
         int32_t next = i + 1;
         // The filtered index holds only packets without status that pass.
@@ -1042,22 +1045,23 @@ bool PacketManager::WriteDataFile(const std::string& path, std::string& failure)
     PARSED_DATA packet{};
     std::vector<char> fields(parsedLength_);
     packet.fieldBuffer = fields.data();
-    std::vector<uint8_t> stored(disk_.RecordLength());
     std::vector<uint8_t> out(1 + static_cast<size_t>(rawLength_));
     const PacketFilter* filter = filterActive_ ? filter_ : nullptr;
+    DiskBufferReader reader(disk_);
     for (int32_t n = 1; n <= count; ++n) {
-        if (disk_.ReadPacket(n, &packet) == 0) {
+        if (reader.ReadPacket(n, &packet) == 0) {
             failure = platform::FormatText("Not able to read packet %d from file buffer", n);
             return false;
         }
         if (filter != nullptr && !filter->Evaluate(packet))
             continue;
-        if (disk_.ReadRecord(n, stored.data()) == 0) {
+        const uint8_t* stored = reader.Record(n);
+        if (stored == nullptr) {
             failure = platform::FormatText("Not able to read raw data from file buffer. Packet number %d", n);
             return false;
         }
         int32_t declared = 0;
-        if (!DataFileRec::MakeRecord(out.data(), stored.data(), rawLength_, static_cast<uint8_t>(packet.infoFlags & 0xFF),
+        if (!DataFileRec::MakeRecord(out.data(), stored, rawLength_, static_cast<uint8_t>(packet.infoFlags & 0xFF),
                                      &declared)) {
             failure = platform::FormatText("Illegal value of length byte. Length = %d", declared);
             return false;

@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "core/store/DiskBufferHandler.h"
+#include "core/store/DiskBufferReader.h"
 #include "platform/MessageBoxRecorder.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -198,6 +199,7 @@ TEST_F(DiskBufferTest, CreateTruncatesAndRestartsNumbering)
     EXPECT_EQ(FileSize(Path()), 0u);
     Append(*handler, kLayout, 20, 1);
     ExpectRecord(*handler, kLayout, 1, 20);
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(Path()), kLayout.Length());
     EXPECT_TRUE(messages_.Texts().empty());
 }
@@ -227,6 +229,7 @@ TEST_F(DiskBufferTest, CreateOnAFullBufferGivesItsSpaceBack)
     ASSERT_EQ(handler->Create(), 1);
     Append(*handler, kLayout, 900, 3);
     ExpectRecord(*handler, kLayout, 3, 902);
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(name), 3u * kLayout.Length());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_.Path()), fs::directory_iterator{}), 1);
     handler.reset();
@@ -275,6 +278,7 @@ TEST_P(DiskBufferOpen, CountsWholeRecordsAndAppendsAfterThem)
     // The next record gets the next number, even over a partial tail.
     Append(*handler, kLayout, 500, 1);
     ExpectRecord(*handler, kLayout, c.wholeRecords + 1, 500);
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(Path()), static_cast<uint64_t>(c.wholeRecords + 1) * kLayout.Length());
     EXPECT_TRUE(messages_.Texts().empty());
 }
@@ -389,6 +393,7 @@ TEST_P(DiskBufferRoundTrip, ReadsBackEveryRecordAndPacket)
     auto handler = NewHandler(layout);
     ASSERT_EQ(handler->Create(), 1);
     Append(*handler, layout, 41, 5);
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(Path()), 5u * layout.Length());
 
     for (int32_t n : {5, 1, 3, 2, 4})
@@ -499,6 +504,7 @@ TEST_F(DiskBufferTest, WriteAfterReadsAppendsAfterTheLastRecord)
     ASSERT_EQ(handler->ReadRecord(2, got.data()), 1);
 
     Append(*handler, kLayout, 4, 1);
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(Path()), 4u * kLayout.Length());
     for (int32_t n = 1; n <= 4; ++n)
         ExpectRecord(*handler, kLayout, n, n);
@@ -509,6 +515,7 @@ TEST_F(DiskBufferTest, ShortRecordIsNeverHandedOut)
     auto handler = NewHandler();
     ASSERT_EQ(handler->Create(), 1);
     Append(*handler, kLayout, 1, 2);
+    ASSERT_EQ(handler->Flush(), 1);
     ASSERT_EQ(truncate(Path().c_str(), kLayout.Length() + 5), 0);
 
     std::vector<uint8_t> destination(kLayout.Length(), 0x5A);
@@ -530,19 +537,28 @@ TEST_F(DiskBufferTest, FailedWriteReportsAndKeepsTheEnd)
     auto handler = NewHandler();
     ASSERT_EQ(handler->Create(), 1);
     {
-        // Room for two and a half records: the third is cut off midway.
+        // Room for two and a half records: the third is cut off midway when the batch goes out.
         testsupport::FileSizeLimit limit(2 * kLayout.Length() + kLayout.Length() / 2);
         ASSERT_TRUE(limit.Active());
-        Append(*handler, kLayout, 1, 2);
-        EXPECT_EQ(handler->WriteRecord(MakeRecord(kLayout, 3).data()), 0);
+        Append(*handler, kLayout, 1, 3);
+        EXPECT_EQ(handler->Flush(), 0);
+        EXPECT_EQ(messages_.Texts(),
+                  std::vector<std::string>{std::string("Can't write to file: ") + std::strerror(EFBIG)});
+        // Refused as long as the file refuses the batch before it.
+        EXPECT_EQ(handler->WriteRecord(MakeRecord(kLayout, 4).data()), 0);
+        EXPECT_EQ(messages_.Texts().size(), 2u);
     }
-    EXPECT_EQ(messages_.Texts(),
-              std::vector<std::string>{std::string("Can't write to file: ") + std::strerror(EFBIG)});
-    EXPECT_EQ(handler->Count(), 2);
+    // Counted records stay readable, though the file does not hold them.
+    EXPECT_EQ(handler->Count(), 3);
+    ExpectRecord(*handler, kLayout, 3, 3);
 
+    // With room again, the next write puts the refused batch in place and goes on after it.
     Append(*handler, kLayout, 9, 1);
-    ExpectRecord(*handler, kLayout, 3, 9);
-    EXPECT_EQ(FileSize(Path()), 3u * kLayout.Length());
+    ExpectRecord(*handler, kLayout, 4, 9);
+    ASSERT_EQ(handler->Flush(), 1);
+    EXPECT_EQ(FileSize(Path()), 4u * kLayout.Length());
+    ExpectRecord(*handler, kLayout, 3, 3);
+    EXPECT_EQ(messages_.Texts().size(), 2u);
 }
 
 TEST_F(DiskBufferTest, SizeLimitIsExactlyFourGiB)
@@ -561,6 +577,7 @@ TEST_F(DiskBufferTest, SizeLimitIsExactlyFourGiB)
     ASSERT_EQ(handler->Count(), before);
 
     ASSERT_EQ(handler->WriteRecord(MakeRecord(layout, 1).data()), 1);
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(Path()), kFourGiB);
     EXPECT_TRUE(messages_.Texts().empty());
     handler->AddCount();
@@ -568,10 +585,12 @@ TEST_F(DiskBufferTest, SizeLimitIsExactlyFourGiB)
     EXPECT_EQ(handler->WriteRecord(MakeRecord(layout, 2).data()), 0);
     EXPECT_EQ(messages_.Texts(), std::vector<std::string>{
                                      "Stopping data capture.\n\nPacket buffer overflow (4294967296 bytes)."});
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(Path()), kFourGiB + layout.Length()) << "the refused record stays in the file";
     EXPECT_EQ(handler->Count(), before + 1);
 
     EXPECT_EQ(handler->WriteRecord(MakeRecord(layout, 3).data()), 0);
+    ASSERT_EQ(handler->Flush(), 1);
     EXPECT_EQ(FileSize(Path()), kFourGiB + 2 * layout.Length()) << "a later write appends after it";
     EXPECT_EQ(messages_.Texts().size(), 2u);
 
@@ -580,57 +599,63 @@ TEST_F(DiskBufferTest, SizeLimitIsExactlyFourGiB)
     EXPECT_EQ(handler->ReadRecord(before + 2, beyond.data()), 0);
 }
 
+// Within one batch in memory, and across batches that go to the file while they are read.
 TEST_F(DiskBufferTest, ReadersAndWriterShareTheFile)
 {
-    constexpr int kRecords = 1500;
-    auto handler = NewHandler();
-    ASSERT_EQ(handler->Create(), 1);
-    std::atomic<bool> writerDone{false};
-    std::atomic<int> writeFailures{0};
-    std::atomic<int> badReads{0};
-    std::atomic<int> reads{0};
+    for (const Layout layout : {kLayout, Layout{16, 4000}}) {
+        SCOPED_TRACE(layout.Length());
+        const std::string name = "capdb" + std::to_string(layout.Length());
+        constexpr int kRecords = 1500;
+        auto handler = NewHandler(layout, name);
+        ASSERT_EQ(handler->Create(), 1);
+        std::atomic<bool> writerDone{false};
+        std::atomic<int> writeFailures{0};
+        std::atomic<int> badReads{0};
+        std::atomic<int> reads{0};
 
-    std::thread writer([&] {
-        for (int i = 1; i <= kRecords; ++i) {
-            if (handler->WriteRecord(MakeRecord(kLayout, i).data()) != 1)
-                ++writeFailures;
-            handler->AddCount();
-        }
-        writerDone = true;
-    });
-    auto reader = [&](unsigned salt) {
-        std::vector<uint8_t> got(kLayout.Length());
-        unsigned state = salt;
-        while (!writerDone.load()) {
-            int32_t count = handler->Count();
-            if (count == 0)
-                continue;
-            state = state * 1103515245u + 12345u;
-            int32_t n = static_cast<int32_t>(state % static_cast<unsigned>(count)) + 1;
-            const std::vector<uint8_t> expected = MakeRecord(kLayout, n);
-            if (handler->ReadRecord(n, got.data()) != 1 || got != expected)
-                ++badReads;
-            PacketReader packet(kLayout.fieldArea);
-            if (handler->ReadPacket(n, &packet.parsed) != 1 ||
-                std::memcmp(&packet.parsed, expected.data() + kLayout.header, kParsedDataStoredPrefix) != 0 ||
-                std::memcmp(packet.fields.data(), expected.data() + kLayout.header + kParsedDataStoredSize,
-                            kLayout.fieldArea) != 0)
-                ++badReads;
-            ++reads;
-        }
-    };
-    std::thread reader1(reader, 1u);
-    std::thread reader2(reader, 2u);
-    writer.join();
-    reader1.join();
-    reader2.join();
+        std::thread writer([&] {
+            for (int i = 1; i <= kRecords; ++i) {
+                if (handler->WriteRecord(MakeRecord(layout, i).data()) != 1)
+                    ++writeFailures;
+                handler->AddCount();
+            }
+            writerDone = true;
+        });
+        auto reader = [&](unsigned salt) {
+            std::vector<uint8_t> got(layout.Length());
+            unsigned state = salt;
+            while (!writerDone.load()) {
+                int32_t count = handler->Count();
+                if (count == 0)
+                    continue;
+                state = state * 1103515245u + 12345u;
+                int32_t n = static_cast<int32_t>(state % static_cast<unsigned>(count)) + 1;
+                const std::vector<uint8_t> expected = MakeRecord(layout, n);
+                if (handler->ReadRecord(n, got.data()) != 1 || got != expected)
+                    ++badReads;
+                PacketReader packet(layout.fieldArea);
+                if (handler->ReadPacket(n, &packet.parsed) != 1 ||
+                    std::memcmp(&packet.parsed, expected.data() + layout.header, kParsedDataStoredPrefix) != 0 ||
+                    std::memcmp(packet.fields.data(), expected.data() + layout.header + kParsedDataStoredSize,
+                                layout.fieldArea) != 0)
+                    ++badReads;
+                ++reads;
+            }
+        };
+        std::thread reader1(reader, 1u);
+        std::thread reader2(reader, 2u);
+        writer.join();
+        reader1.join();
+        reader2.join();
 
-    EXPECT_EQ(writeFailures.load(), 0);
-    EXPECT_EQ(badReads.load(), 0) << "of " << reads.load() << " reads";
-    EXPECT_EQ(FileSize(Path()), static_cast<uint64_t>(kRecords) * kLayout.Length());
-    for (int32_t n : {1, kRecords / 2, kRecords})
-        ExpectRecord(*handler, kLayout, n, n);
-    EXPECT_TRUE(messages_.Texts().empty());
+        EXPECT_EQ(writeFailures.load(), 0);
+        EXPECT_EQ(badReads.load(), 0) << "of " << reads.load() << " reads";
+        ASSERT_EQ(handler->Flush(), 1);
+        EXPECT_EQ(FileSize(Path(name)), static_cast<uint64_t>(kRecords) * layout.Length());
+        for (int32_t n : {1, kRecords / 2, kRecords})
+            ExpectRecord(*handler, layout, n, n);
+        EXPECT_TRUE(messages_.Texts().empty());
+    }
 }
 
 // ---- Where the buffer file lives ----
@@ -793,3 +818,50 @@ TEST(DiskBufferStaleFileSweep, MissingFolderDeletesNothing)
     testsupport::TempFolder folder;
     EXPECT_EQ(DiskBufferHandler::DeleteStaleBufferFiles(folder / "missing"), 0);
 }
+
+namespace {
+
+// Front to back through runs that reach from the file into both batches in memory.
+TEST_F(DiskBufferTest, SequentialReaderServesEveryRecordInRuns)
+{
+    const Layout layout{16, 4000}; // 256 records to a batch
+    auto handler = NewHandler(layout);
+    ASSERT_EQ(handler->Create(), 1);
+    Append(*handler, layout, 1, 700);
+    DiskBufferReader reader(*handler);
+    PacketReader packet(layout.fieldArea);
+    for (int32_t n = 1; n <= 700; ++n) {
+        const std::vector<uint8_t> expected = MakeRecord(layout, static_cast<uint32_t>(n));
+        const uint8_t* record = reader.Record(n);
+        ASSERT_NE(record, nullptr) << n;
+        ASSERT_EQ(std::memcmp(record, expected.data(), layout.Length()), 0) << n;
+        ASSERT_EQ(reader.ReadPacket(n, &packet.parsed), 1) << n;
+        ASSERT_EQ(std::memcmp(packet.fields.data(), expected.data() + layout.header + kParsedDataStoredSize,
+                              layout.fieldArea), 0)
+            << n;
+    }
+    // Past the count: nothing, and no message, as for the handler.
+    EXPECT_EQ(reader.Record(701), nullptr);
+    EXPECT_EQ(reader.ReadPacket(0, &packet.parsed), 0);
+    // Records counted after a run was read are read in a new run.
+    Append(*handler, layout, 701, 1);
+    ASSERT_NE(reader.Record(701), nullptr);
+    EXPECT_EQ(std::memcmp(reader.Record(701), MakeRecord(layout, 701).data(), layout.Length()), 0);
+    EXPECT_TRUE(messages_.Texts().empty());
+}
+
+TEST_F(DiskBufferTest, SequentialReaderReportsACutFileAsTheHandlerDoes)
+{
+    auto handler = NewHandler();
+    ASSERT_EQ(handler->Create(), 1);
+    Append(*handler, kLayout, 1, 3);
+    ASSERT_EQ(handler->Flush(), 1);
+    ASSERT_EQ(truncate(Path().c_str(), kLayout.Length() + 5), 0);
+    DiskBufferReader reader(*handler);
+    PacketReader packet(kLayout.fieldArea);
+    EXPECT_EQ(reader.ReadPacket(2, &packet.parsed), 0);
+    EXPECT_EQ(reader.Record(2), nullptr);
+    EXPECT_EQ(messages_.Texts(), (std::vector<std::string>{"Not able to read packet.", "Not able to read packet."}));
+}
+
+} // namespace
