@@ -9,7 +9,11 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <thread>
+
+extern char** environ;
 
 namespace e2e {
 
@@ -107,6 +111,41 @@ void ProcessTree::KillAll(const std::vector<pid_t>& others)
             kill(pid, SIGKILL);
     // Killed processes end at once; their parents may go first, handing them to this one.
     WaitUntilGone(std::chrono::steady_clock::now() + std::chrono::seconds(5));
+}
+
+std::vector<std::string> Environment(const std::vector<std::pair<std::string, std::string>>& set,
+                                     const std::vector<std::string>& drop)
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        bool kept = true;
+        for (const auto& [setName, value] : set)
+            kept = kept && name != setName;
+        for (const std::string& dropped : drop)
+            kept = kept && name != dropped;
+        if (kept)
+            environment.push_back(text);
+    }
+    for (const auto& [name, value] : set)
+        environment.push_back(name + "=" + value);
+    return environment;
+}
+
+std::string Describe(int status)
+{
+    if (WIFEXITED(status))
+        return "exit " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return "signal " + std::to_string(WTERMSIG(status));
+    return "status " + std::to_string(status);
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 } // namespace e2e

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -40,5 +41,13 @@ private:
     bool wasSubreaper_ = false;
     std::map<pid_t, int> ended_;
 };
+
+// This process's environment with set put in (replacing what was there) and drop left out.
+std::vector<std::string> Environment(const std::vector<std::pair<std::string, std::string>>& set,
+                                     const std::vector<std::string>& drop);
+// A wait status as words: "exit 0", "signal 9".
+std::string Describe(int status);
+// The whole text of a file; empty when it cannot be read.
+std::string ReadText(const std::string& path);
 
 } // namespace e2e

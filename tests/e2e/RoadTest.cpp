@@ -23,8 +23,6 @@
 #include "tests/e2e/RoadReport.h"
 #include "tests/support/TempFolder.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -61,46 +59,11 @@ size_t RawLength(const std::string& descriptionFile)
     return 0;
 }
 
-std::vector<std::string> Environment(const std::vector<std::pair<std::string, std::string>>& set,
-                                     const std::vector<std::string>& drop)
-{
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        bool kept = true;
-        for (const auto& [setName, value] : set)
-            kept = kept && name != setName;
-        for (const std::string& dropped : drop)
-            kept = kept && name != dropped;
-        if (kept)
-            environment.push_back(text);
-    }
-    for (const auto& [name, value] : set)
-        environment.push_back(name + "=" + value);
-    return environment;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::string Lower(std::string text)
 {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-std::string Describe(int status)
-{
-    if (WIFEXITED(status))
-        return "exit " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status))
-        return "signal " + std::to_string(WTERMSIG(status));
-    return "status " + std::to_string(status);
 }
 
 class Road : public ::testing::Test {
@@ -118,7 +81,7 @@ protected:
                         const std::string& folder)
     {
         const std::string report = root / "report.txt";
-        const std::vector<std::string> environment = Environment(
+        const std::vector<std::string> environment = e2e::Environment(
             {
                 {"HOME", root / "home"},
                 {"XDG_CONFIG_HOME", root / "config"},
@@ -159,7 +122,7 @@ protected:
         if (pids.size() != 1)
             return "reported up " + std::to_string(pids.size()) + " times";
         const auto ended = tree.Ended().find(pids[0]);
-        return ended == tree.Ended().end() ? "not seen to end" : Describe(ended->second);
+        return ended == tree.Ended().end() ? "not seen to end" : e2e::Describe(ended->second);
     }
 
     std::string File(const std::string& name) const { return root / ("files/" + name); }
@@ -180,7 +143,7 @@ protected:
         std::ofstream(fs::path(E2E_SCREENS_DIR) / "e2e_report.txt") << reportText;
         if (HasFailure())
             std::printf("report:\n%s\noutput of the programs:\n%s\n", reportText.c_str(),
-                        ReadText(root / "output.txt").c_str());
+                        e2e::ReadText(root / "output.txt").c_str());
     }
 
     std::string reportText;

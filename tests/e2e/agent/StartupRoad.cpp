@@ -79,12 +79,8 @@ StartupRoad::StartupRoad(const ReportWriter& report, QObject* parent)
         if (window_ == nullptr)
             return;
         // "Exit" is the dialog's cancel button.
-        for (QPushButton* button : window_->findChildren<QPushButton*>())
-            if (button->text().remove(QLatin1Char('&')) == QLatin1String("Exit")) {
-                userhand::Click(button);
-                return;
-            }
-        window_->close();
+        if (!userhand::ClickButton(window_, QStringLiteral("Exit")))
+            window_->close();
     });
 }
 

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -95,6 +96,16 @@ bool ClickTab(QTabBar* bar, const QString& text)
     for (int tab = 0; tab < bar->count(); ++tab)
         if (WithoutAmpersand(bar->tabText(tab)) == text) {
             QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(tab).center());
+            return true;
+        }
+    return false;
+}
+
+bool ClickButton(QWidget* root, const QString& text)
+{
+    for (QPushButton* button : root->findChildren<QPushButton*>())
+        if (WithoutAmpersand(button->text()) == text) {
+            Click(button);
             return true;
         }
     return false;

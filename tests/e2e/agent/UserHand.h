@@ -36,6 +36,8 @@ void Type(QLineEdit* edit, const QString& text);
 bool ChooseEntry(QComboBox* box, const QString& part);
 // Clicks the list row whose text holds part; false when none does.
 bool ClickRow(QListWidget* list, const QString& part);
+// Clicks the push button below root whose caption is text (without '&'); false when none is.
+bool ClickButton(QWidget* root, const QString& text);
 // Clicks the tab whose caption is text; false when there is none.
 bool ClickTab(QTabBar* bar, const QString& text);
 // The action of a menu of the menu bar, by the texts a user reads (without '&').
