@@ -15,12 +15,11 @@ ADDR_BOOK_PENDING_REC AddressBookRules::MakeNotice(int32_t kind, uint16_t index,
     return notice;
 }
 
-void AddressBookRules::ClearCarried(Seen& seen, const Pending& notice)
+void AddressBookRules::ClearCarried(Seen& seen, const Carried& carried)
 {
-    if (seen.first == notice.address)
-        seen.first.reset();
-    if (seen.second == notice.address)
-        seen.second.reset();
+    for (std::optional<uint32_t>* address : {&seen.first, &seen.second})
+        if (*address && carried.addresses.Contains(**address))
+            address->reset();
 }
 
 bool AddressBookRules::AppendAddressNotices(Seen seen, std::deque<Pending>& notices)

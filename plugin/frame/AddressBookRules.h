@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "plugin/frame/AddrBookPendingRec.h"
+#include "plugin/frame/CountedKeys.h"
 #include "plugin/frame/NodeInfo.h"
 
 // What the book keyed by one 32-bit address puts into its notices and text buffers, for
@@ -19,11 +20,22 @@ struct AddressBookRules {
         std::optional<uint32_t> second;
     };
 
+    // The addresses that the waiting notices name, whatever their kind.
+    struct Carried {
+        CountedKeys addresses;
+    };
+
     // A notice; the name (at most the node-name width) is kept except for kinds 3 and 4.
     static Pending MakeNotice(int32_t kind, uint16_t index, int32_t id, const char* name, uint32_t address);
 
-    // Forgets the seen addresses that the waiting notice already names.
-    static void ClearCarried(Seen& seen, const Pending& notice);
+    static bool Any(const Seen& seen) { return seen.first || seen.second; }
+
+    // A notice joins or leaves the queue.
+    static void Carry(Carried& carried, const Pending& notice) { carried.addresses.Add(notice.address); }
+    static void Drop(Carried& carried, const Pending& notice) { carried.addresses.Remove(notice.address); }
+
+    // Forgets the seen addresses that a waiting notice already names.
+    static void ClearCarried(Seen& seen, const Carried& carried);
 
     // Appends a kind-4 notice for each seen address; true when any was appended.
     static bool AppendAddressNotices(Seen seen, std::deque<Pending>& notices);

@@ -8,8 +8,11 @@ template <typename Fill>
 constexpr ByteTextTable MakeTable(Fill fill)
 {
     ByteTextTable table{};
-    for (int b = 0; b < 256; ++b)
+    for (int b = 0; b < 256; ++b) {
         fill(table[b].text, static_cast<uint8_t>(b));
+        while (table[b].text[table[b].length] != '\0')
+            ++table[b].length;
+    }
     return table;
 }
 

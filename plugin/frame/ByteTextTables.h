@@ -2,10 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 // Read-only texts for every byte value, ready to copy into a field.
 struct ByteText {
     char text[11];
+    uint8_t length; // of text, without its NUL
+
+    std::string_view View() const { return {text, length}; }
 };
 using ByteTextTable = std::array<ByteText, 256>;
 

@@ -29,11 +29,18 @@ char* FieldAppender::ReserveField(int32_t fieldId, int32_t textLength)
 
 bool FieldAppender::AppendField(int32_t fieldId, const char* text)
 {
-    int32_t length = text != nullptr ? static_cast<int32_t>(std::strlen(text)) + 1 : 0;
-    char* destination = ReserveField(fieldId, length);
+    if (text == nullptr)
+        return ReserveField(fieldId, 0) != nullptr;
+    return AppendText(fieldId, text);
+}
+
+bool FieldAppender::AppendText(int32_t fieldId, std::string_view text)
+{
+    char* destination = ReserveField(fieldId, static_cast<int32_t>(text.size()) + 1);
     if (destination == nullptr)
         return false;
-    if (length > 0)
-        std::memcpy(destination, text, static_cast<size_t>(length));
+    if (!text.empty())
+        std::memcpy(destination, text.data(), text.size());
+    destination[text.size()] = '\0';
     return true;
 }

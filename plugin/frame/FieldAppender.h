@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "plugin/frame/ParsedData.h"
 
@@ -15,6 +16,9 @@ public:
 
     // Appends a record with text (nullptr: a field without text). True when written.
     bool AppendField(int32_t fieldId, const char* text);
+
+    // Appends a record with text and a NUL after it. True when written.
+    bool AppendText(int32_t fieldId, std::string_view text);
 
     // Appends a record whose text of textLength bytes (NUL included) the caller writes
     // at the returned address; nullptr when it does not fit.

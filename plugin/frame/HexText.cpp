@@ -1,8 +1,12 @@
 #include "plugin/frame/HexText.h"
 
+#include <bit>
+
 namespace {
 
 constexpr int kMaxDigits = 16;
+constexpr char kUpperDigits[] = "0123456789ABCDEF";
+constexpr char kLowerDigits[] = "0123456789abcdef";
 
 int DigitValue(char c)
 {
@@ -23,6 +27,18 @@ int ReadDigits(const char* text, int limit, uint8_t* digits)
 }
 
 } // namespace
+
+char* WriteHex(char* p, uint64_t value, int minDigits, HexLetters letters)
+{
+    const char* digits = letters == HexLetters::Upper ? kUpperDigits : kLowerDigits;
+    const int significant = value != 0 ? (std::bit_width(value) + 3) / 4 : 1;
+    const int count = significant > minDigits ? significant : minDigits;
+    for (int i = count - 1; i >= 0; --i) {
+        p[i] = digits[value & 0xF];
+        value >>= 4;
+    }
+    return p + count;
+}
 
 void HexStrToDigits(const char* text, int* count, uint8_t* digits)
 {

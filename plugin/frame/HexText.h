@@ -2,6 +2,13 @@
 
 #include <cstdint>
 
+enum class HexLetters { Upper, Lower };
+
+// Writes value as hexadecimal digits at p, zero-padded to at least minDigits ("%0*X", or
+// "%0*x" in lower case), and returns the end; the caller adds any "0x" and the NUL. 16
+// characters hold any value with minDigits up to 16; 0 is "0" unless padded.
+char* WriteHex(char* p, uint64_t value, int minDigits, HexLetters letters = HexLetters::Upper);
+
 // Hexadecimal texts such as "0x%8.8X" read back into values. Reading starts after the
 // first 'x' or 'X' (a text without one holds no digits) and stops at the NUL, at the first
 // character that is no digit, or at the digit limit. The characters 0x2A..0x3F count as

@@ -1,11 +1,11 @@
 #include "plugin/frame/NodeAddressBook.h"
 
-#include <cstdio>
 #include <span>
 #include <utility>
 
 #include "plugin/frame/NodeText.h"
 #include "plugin/frame/PluginSettings.h"
+#include "plugin/frame/TextWriter.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ void NodeAddressBook::MakeNodeName(uint32_t address, char* name, int size) const
     if (const char* remembered = names_.Find(address))
         CopyNodeName(name, size, remembered);
     else
-        std::snprintf(name, static_cast<size_t>(size), "Auto-registered %d", addedNodes_);
+        TextWriter(name, static_cast<size_t>(size)).Put("Auto-registered ").Decimal(addedNodes_);
 }
 
 int NodeAddressBook::RegisterAddresses(uint32_t firstAddress, uint32_t secondAddress, int crcOk, bool autoRegister,

@@ -1,9 +1,9 @@
 #include "plugin/frame/NodeText.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "plugin/frame/HexText.h"
+#include "plugin/frame/TextWriter.h"
 
 void CopyNodeName(char* dst, int dstSize, const char* src)
 {
@@ -20,7 +20,7 @@ void FormatNodeText(char* text, const char* name, uint32_t address)
     std::memset(text + kNodeNameOffset, 0, kNodeNameWidth);
     if (name != nullptr)
         std::memcpy(text + kNodeNameOffset, name, strnlen(name, kNodeNameWidth));
-    std::snprintf(text + kNodeAddressOffset, kNodeAddressWidth, "0x%8.8X", address);
+    TextWriter(text + kNodeAddressOffset, kNodeAddressWidth).Hex(address, 8);
 }
 
 void ReadNodeText(const char* text, char* name, uint32_t* address)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <deque>
 #include <mutex>
 #include <span>
@@ -7,8 +9,9 @@
 // The first-in first-out queue of address-book notices, with its own mutex. The decoder
 // thread fills it, the GUI thread drains it. A caller holding the book mutex may call in
 // (book before queue); the queue never calls out while holding its mutex.
-// Rules gives the notice type (Pending), what a frame showed first (Seen), how a waiting
-// notice covers a seen value (ClearCarried) and the address notices (AppendAddressNotices).
+// Rules gives the notice type (Pending), what a frame showed first (Seen, and Any of it),
+// an index of what the waiting notices carry (Carried, kept by Carry and Drop), how that
+// index covers a seen value (ClearCarried) and the address notices (AppendAddressNotices).
 template <typename Rules>
 class NoticeQueue {
 public:
@@ -19,6 +22,8 @@ public:
     {
         std::lock_guard lock(mutex_);
         notices_.push_back(notice);
+        Rules::Carry(carried_, notice);
+        Counted();
     }
 
     // Moves the oldest notice into out; false when none waits.
@@ -29,6 +34,8 @@ public:
             return false;
         out = notices_.front();
         notices_.pop_front();
+        Rules::Drop(carried_, out);
+        Counted();
         return true;
     }
 
@@ -38,29 +45,34 @@ public:
     // Returns 1 when notices wait afterwards.
     int QueueFrameNotices(std::span<const Pending> nodeNotices, Seen seen)
     {
+        // Most frames bring nothing new: then only the count is read, which is what the
+        // mutex would have shown at some moment too.
+        if (nodeNotices.empty() && !Rules::Any(seen))
+            return Count() > 0 ? 1 : 0;
         std::lock_guard lock(mutex_);
-        notices_.insert(notices_.end(), nodeNotices.begin(), nodeNotices.end());
-        return CheckPendingRecs(seen);
+        for (const Pending& notice : nodeNotices) {
+            notices_.push_back(notice);
+            Rules::Carry(carried_, notice);
+        }
+        if (!notices_.empty())
+            Rules::ClearCarried(seen, carried_);
+        const size_t before = notices_.size();
+        Rules::AppendAddressNotices(seen, notices_);
+        for (size_t i = before; i < notices_.size(); ++i)
+            Rules::Carry(carried_, notices_[i]);
+        Counted();
+        return notices_.empty() ? 0 : 1;
     }
 
-    int Count() const
-    {
-        std::lock_guard lock(mutex_);
-        return static_cast<int>(notices_.size());
-    }
+    int Count() const { return count_.load(std::memory_order_acquire); }
 
 private:
     // With mutex_ held.
-    int CheckPendingRecs(Seen seen)
-    {
-        if (notices_.empty())
-            return Rules::AppendAddressNotices(seen, notices_) ? 1 : 0;
-        for (const Pending& notice : notices_)
-            Rules::ClearCarried(seen, notice);
-        Rules::AppendAddressNotices(seen, notices_);
-        return 1;
-    }
+    void Counted() { count_.store(static_cast<int>(notices_.size()), std::memory_order_release); }
 
     mutable std::mutex mutex_;
     std::deque<Pending> notices_;
+    typename Rules::Carried carried_;
+    // The queue's length, readable without the mutex.
+    std::atomic<int> count_{0};
 };

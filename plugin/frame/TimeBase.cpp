@@ -27,8 +27,7 @@ void AppendDistanceField(FieldAppender& appender, int32_t fieldId, uint64_t sinc
     *p++ = '\n';
     *p++ = '=';
     p = WriteDecimal(p, sinceFirst);
-    *p = '\0';
-    appender.AppendField(fieldId, text);
+    appender.AppendText(fieldId, std::string_view(text, static_cast<size_t>(p - text)));
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "plugin/tolvane/FrameFieldWriter.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "plugin/frame/FieldAppender.h"
+#include "plugin/frame/NumberText.h"
 #include "plugin/frame/TextDump.h"
 
 void FrameFieldWriter::Text(int32_t fieldId, const char* text)
@@ -11,27 +11,33 @@ void FrameFieldWriter::Text(int32_t fieldId, const char* text)
     appender_.AppendField(fieldId, text);
 }
 
+void FrameFieldWriter::Text(int32_t fieldId, std::string_view text)
+{
+    appender_.AppendText(fieldId, text);
+}
+
 void FrameFieldWriter::Flag(int32_t fieldId)
 {
     appender_.AppendField(fieldId, nullptr);
 }
 
-int FrameFieldWriter::Value(int32_t fieldId, int pos, int width, const char* format)
+int FrameFieldWriter::Value(int32_t fieldId, int pos, int width, ValueFormat format)
 {
     if (!bytes_.Holds(pos, width)) {
         Text(fieldId, kMissingBytesText);
         return pos + width;
     }
-    char text[32];
     const uint64_t value = bytes_.Value(pos, width);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    if (width == 8)
-        std::snprintf(text, sizeof text, format, static_cast<unsigned long long>(value));
-    else
-        std::snprintf(text, sizeof text, format, static_cast<unsigned>(value));
-#pragma GCC diagnostic pop
-    Text(fieldId, text);
+    char text[24];
+    char* end = text;
+    if (format.hex) {
+        *end++ = '0';
+        *end++ = 'x';
+        end = WriteHex(end, value, format.digits, format.letters);
+    } else {
+        end = WriteDecimal(end, value);
+    }
+    Text(fieldId, std::string_view(text, static_cast<size_t>(end - text)));
     return pos + width;
 }
 

@@ -1,13 +1,12 @@
 #include "plugin/tolvane/MacDecoder.h"
 
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 
 #include "plugin/frame/ByteTextTables.h"
 #include "plugin/frame/NumberText.h"
 #include "plugin/frame/ParsedFieldRec.h"
 #include "plugin/frame/RawPacketRec.h"
+#include "plugin/frame/TextWriter.h"
 #include "plugin/frame/TimeBase.h"
 #include "plugin/tolvane/FrameFieldWriter.h"
 #include "plugin/tolvane/MacFrameKinds.h"
@@ -30,7 +29,7 @@ constexpr int kMaxPendingAddresses = 7;
 } // namespace
 
 MacDecoder::MacDecoder(PARSED_DATA& out, const TolvaneDecoderSettings& settings)
-    : out_(out), chip_(settings.chipCode), appender_(out, settings.fieldCapacity)
+    : out_(out), rules_(TolvaneChipRulesFor(settings.chipCode)), appender_(out, settings.fieldCapacity)
 {
 }
 
@@ -43,22 +42,23 @@ MacAddressing MacDecoder::Decode(const uint8_t* raw, double clockMultiplier, int
     const RAW_PACKET_REC head = ReadRawPacketHeader(raw);
     out_.packetNumber = head.packetNumber;
     char number[24] = "RX\n";
-    *WriteDecimal(number + 3, head.packetNumber) = '\0';
+    char* numberEnd = WriteDecimal(number + 3, head.packetNumber);
+    *numberEnd++ = '\0';
+    const int32_t numberLength = static_cast<int32_t>(numberEnd - number);
     // Kept so that the footer can mark a transmitted packet once it knows.
-    firstRecord_ = appender_.ReserveField(FI_PACKET_NBR, static_cast<int32_t>(std::strlen(number)) + 1);
+    firstRecord_ = appender_.ReserveField(FI_PACKET_NBR, numberLength);
     if (firstRecord_ != nullptr) {
-        std::memcpy(firstRecord_, number, std::strlen(number) + 1);
+        std::memcpy(firstRecord_, number, static_cast<size_t>(numberLength));
         firstRecord_ -= kParsedFieldHeaderSize;
     }
 
-    const TolvaneChipRules rules = TolvaneChipRulesFor(chip_);
     const TimeBase::Step step =
-        timeBase.Advance(head.packetNumber, head.timeStamp, rules.clockDivisor, clockMultiplier);
+        timeBase.Advance(head.packetNumber, head.timeStamp, rules_.clockDivisor, clockMultiplier);
     out_.time = step.time;
     AppendTimeFields(appender_, step);
 
     int length = raw[kLengthByteOffset] & 0x7F;
-    appender_.AppendField(FI_LENGTH, kDecimalText[length].text);
+    appender_.AppendText(FI_LENGTH, kDecimalText[length].View());
     out_.frameLength = length;
     out_.infoFlags |= INFO_LENGTH_COUNTS_STATUS;
     if (capturedLength == 0) {
@@ -112,8 +112,8 @@ void MacDecoder::DecodeHeader()
     const int sourceMode = control >> 14 & 3;
     addressing_.frameType = frameType_;
 
-    writer.Text(FI_FRM_CTR_FIELD, kPrefixedBinaryText[mac_.U8(0)].text);
-    writer.Text(FI_SEQ_NUMBER, kPrefixedHexText[mac_.U8(2)].text);
+    writer.Text(FI_FRM_CTR_FIELD, kPrefixedBinaryText[mac_.U8(0)].View());
+    writer.Text(FI_SEQ_NUMBER, kPrefixedHexText[mac_.U8(2)].View());
     pos_ = 3;
 
     MacAddressing::Side& destination = addressing_.destination;
@@ -145,7 +145,7 @@ bool MacDecoder::DecodeSide(MacAddressing::Side& side, int mode, int32_t panFiel
         whole = mac_.Holds(pos_, 2);
         if (whole)
             side.panId = mac_.U16(pos_);
-        pos_ = writer.Value(panField, pos_, 2, "0x%04X");
+        pos_ = writer.Value(panField, pos_, 2, kHex4Value);
     }
     const int width = mode == kShortAddress ? 2 : mode == kExtendedAddress ? 8 : 0;
     if (width == 0)
@@ -156,7 +156,7 @@ bool MacDecoder::DecodeSide(MacAddressing::Side& side, int mode, int32_t panFiel
         side.shortAddress = mac_.U16(pos_);
     else
         side.extendedAddress = mac_.U64(pos_);
-    pos_ = writer.Value(addressField, pos_, width, width == 2 ? "0x%04X" : "0x%016llX");
+    pos_ = writer.Value(addressField, pos_, width, width == 2 ? kHex4Value : kHex16Value);
     return whole;
 }
 
@@ -167,9 +167,9 @@ void MacDecoder::DecodeAuxSecurityHeader()
     const uint8_t control = mac_.U8(pos_);
     const int keyIdMode = control >> 3 & 3;
     char text[64];
-    std::snprintf(text, sizeof text, "0x%2.2X    0x%2.2X", control & 7, keyIdMode);
+    TextWriter(text, sizeof text).Hex(control & 7, 2).Put("    ").Hex(static_cast<unsigned>(keyIdMode), 2);
     writer.Text(FI_SECURITY_CONTROL, known ? text : kMissingBytesText);
-    pos_ = writer.Value(FI_FRAME_COUNTER, pos_ + 1, 4, "0x%8.8X");
+    pos_ = writer.Value(FI_FRAME_COUNTER, pos_ + 1, 4, kHex8Value);
     if (!known || keyIdMode == 0)
         return;
     const int width = keyIdMode == 1 ? 1 : keyIdMode == 2 ? 5 : 9;
@@ -177,13 +177,15 @@ void MacDecoder::DecodeAuxSecurityHeader()
         writer.Text(FI_KEY_IDENTIFIER, kMissingBytesText);
     } else {
         const uint8_t index = mac_.U8(pos_ + width - 1);
+        TextWriter key(text, sizeof text);
         if (keyIdMode == 1)
-            std::snprintf(text, sizeof text, "    -              0x%2.2X", index);
+            key.Put("    -              ");
         else if (keyIdMode == 2)
-            std::snprintf(text, sizeof text, "0x%8.8X         0x%2.2X", mac_.U32(pos_), index);
+            key.Hex(mac_.U32(pos_), 8).Put("         ");
         else
-            std::snprintf(text, sizeof text, "0x%016" PRIX64 " 0x%2.2X", mac_.U64(pos_), index);
-        writer.Text(FI_KEY_IDENTIFIER, text);
+            key.Hex(mac_.U64(pos_), 16).Put(' ');
+        key.Hex(index, 2);
+        writer.Text(FI_KEY_IDENTIFIER, key.View());
     }
     pos_ += width;
 }
@@ -357,18 +359,18 @@ void MacDecoder::DecodeCommand()
         break;
     default:
         // The frame offers nothing but the id itself.
-        writer.Text(FI_CMD_UNKNOWN, kPrefixedHexText[command].text);
+        writer.Text(FI_CMD_UNKNOWN, kPrefixedHexText[command].View());
         break;
     }
 }
 
 void MacDecoder::DecodeFooter(int rssiByte, int statusByte)
 {
-    const RssiRule rule = TolvaneChipRulesFor(chip_).rssi;
+    const RssiRule& rule = rules_.rssi;
     const int8_t rssi = static_cast<int8_t>(static_cast<uint8_t>(rssiByte - rule.offset));
     const int lqi = rule.Lqi(rssi);
-    appender_.AppendField(FI_LQI, kDecimalText[static_cast<uint8_t>(lqi)].text);
-    appender_.AppendField(FI_RSSI, kSignedDecimalText[static_cast<uint8_t>(rssi)].text);
+    appender_.AppendText(FI_LQI, kDecimalText[static_cast<uint8_t>(lqi)].View());
+    appender_.AppendText(FI_RSSI, kSignedDecimalText[static_cast<uint8_t>(rssi)].View());
     out_.rssi = rssi;
 
     if (rssiByte == kTransmittedRssiByte && firstRecord_ != nullptr) {
@@ -378,7 +380,7 @@ void MacDecoder::DecodeFooter(int rssiByte, int statusByte)
     }
 
     const bool crcOk = (statusByte & 0x80) != 0;
-    appender_.AppendField(FI_FCS, crcOk ? "OK" : "ERR");
+    appender_.AppendText(FI_FCS, crcOk ? std::string_view("OK") : std::string_view("ERR"));
     out_.crcOk = crcOk ? 1 : 0;
     addressing_.crcOk = out_.crcOk;
     out_.correlation = static_cast<uint16_t>(statusByte & 0x7F);

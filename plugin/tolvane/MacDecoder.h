@@ -6,6 +6,7 @@
 #include "plugin/frame/ParsedData.h"
 #include "plugin/tolvane/BoundedBytes.h"
 #include "plugin/tolvane/MacAddressing.h"
+#include "plugin/tolvane/TolvaneChipRules.h"
 
 class TimeBase;
 
@@ -40,7 +41,7 @@ private:
     int PayloadLength() const { return mac_.Size() - pos_; }
 
     PARSED_DATA& out_;
-    const int chip_;
+    const TolvaneChipRules rules_;
     FieldAppender appender_;
     char* firstRecord_ = nullptr; // the packet number's record, once written
     BoundedBytes mac_{nullptr, 0}; // the frame without its status bytes

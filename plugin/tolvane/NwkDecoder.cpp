@@ -1,7 +1,6 @@
 #include "plugin/tolvane/NwkDecoder.h"
 
-#include <cstdio>
-
+#include "plugin/frame/TextWriter.h"
 #include "plugin/tolvane/TolvaneField.h"
 
 namespace {
@@ -43,14 +42,15 @@ void NwkDecoder::DecodeNwkFrame()
     const int frameType = control & 3;
     const bool secured = (control >> 2 & 1) != 0;
     char text[64];
-    std::snprintf(text, sizeof text, "%s  %d   %d  %s", kFrameTypeNames[frameType], secured ? 1 : 0,
-                  control >> 3 & 3, kChannelNames[control >> 6]);
-    writer_.Text(FI_NWK_FCF, text);
-    int pos = writer_.Value(FI_NWK_COUNTER, 1, 4, "0x%08X");
+    TextWriter fcf(text, sizeof text);
+    fcf.Put(kFrameTypeNames[frameType]).Put("  ").Put(secured ? '1' : '0').Put("   ");
+    fcf.Put(static_cast<char>('0' + (control >> 3 & 3))).Put("  ").Put(kChannelNames[control >> 6]);
+    writer_.Text(FI_NWK_FCF, fcf.View());
+    int pos = writer_.Value(FI_NWK_COUNTER, 1, 4, kHex8Value);
     if (frameType == kFrameTypeStandardData || frameType == kFrameTypeVendorData)
-        pos = writer_.Value(FI_NWK_PID, pos, 1, "0x%02X");
+        pos = writer_.Value(FI_NWK_PID, pos, 1, kHex2Value);
     if (frameType == kFrameTypeVendorData)
-        pos = writer_.Value(FI_NWK_VID, pos, 2, "0x%X");
+        pos = writer_.Value(FI_NWK_VID, pos, 2, kHexValue);
     if (frameType == kFrameTypeCommand && !secured)
         pos += DecodeNwkCommand(pos);
     if (secured) {
@@ -76,8 +76,9 @@ int NwkDecoder::DecodeNwkCommand(int pos)
         writer_.Text(FI_NWK_CMD, command->name);
     } else {
         char text[24];
-        std::snprintf(text, sizeof text, "reserved(0x%02x)", id);
-        writer_.Text(FI_NWK_CMD, text);
+        TextWriter reserved(text, sizeof text);
+        reserved.Put("reserved(").Hex(id, 2, HexLetters::Lower).Put(')');
+        writer_.Text(FI_NWK_CMD, reserved.View());
     }
     if (command->reader == nullptr)
         return 1;
@@ -86,12 +87,12 @@ int NwkDecoder::DecodeNwkCommand(int pos)
 
 int NwkDecoder::ParseNodeCapabilities(int pos)
 {
-    return writer_.Value(FI_NWK_NODECAP, pos, 1, "0x%02x");
+    return writer_.Value(FI_NWK_NODECAP, pos, 1, kLowerHex2Value);
 }
 
 int NwkDecoder::ParseVendorInfo(int pos)
 {
-    pos = writer_.Value(FI_NWK_VID, pos, 2, "0x%X");
+    pos = writer_.Value(FI_NWK_VID, pos, 2, kHexValue);
     return writer_.String(FI_NWK_VENDSTR, pos, 7);
 }
 
@@ -100,7 +101,7 @@ int NwkDecoder::ParseAppCapabilities(int pos)
     const BoundedBytes& bytes = writer_.Bytes();
     const bool known = bytes.Holds(pos, 1);
     const uint8_t capabilities = bytes.U8(pos);
-    pos = writer_.Value(FI_NWK_APPCAP, pos, 1, "0x%X");
+    pos = writer_.Value(FI_NWK_APPCAP, pos, 1, kHexValue);
     // Without the capability byte nothing tells what follows it.
     if (!known)
         return pos;
@@ -129,28 +130,28 @@ int NwkDecoder::ParseNodeDescription(int pos)
 int NwkDecoder::ParseDiscoveryRequest(int pos)
 {
     pos = ParseNodeDescription(pos);
-    return writer_.Value(FI_NWK_REQDEVT, pos, 1, "0x%02X");
+    return writer_.Value(FI_NWK_REQDEVT, pos, 1, kHex2Value);
 }
 
 int NwkDecoder::ParseDiscoveryResponse(int pos)
 {
-    pos = writer_.Value(FI_NWK_RESP_STATUS, pos, 1, "0x%02x");
+    pos = writer_.Value(FI_NWK_RESP_STATUS, pos, 1, kLowerHex2Value);
     pos = ParseNodeDescription(pos);
-    return writer_.Value(FI_NWK_DR_LQI, pos, 1, "%u");
+    return writer_.Value(FI_NWK_DR_LQI, pos, 1, kDecimalValue);
 }
 
 int NwkDecoder::ParsePairRequest(int pos)
 {
-    pos = writer_.Value(FI_NWK_ADDR, pos, 2, "0x%X");
+    pos = writer_.Value(FI_NWK_ADDR, pos, 2, kHexValue);
     pos = ParseNodeDescription(pos);
-    return writer_.Value(FI_NWK_KEYEXCH_TCNT, pos, 1, "0x%02X");
+    return writer_.Value(FI_NWK_KEYEXCH_TCNT, pos, 1, kHex2Value);
 }
 
 int NwkDecoder::ParsePairResponse(int pos)
 {
-    pos = writer_.Value(FI_NWK_RESP_STATUS, pos, 1, "0x%02x");
-    pos = writer_.Value(FI_NWK_ALLOC_ADDR, pos, 2, "0x%X");
-    pos = writer_.Value(FI_NWK_ADDR, pos, 2, "0x%X");
+    pos = writer_.Value(FI_NWK_RESP_STATUS, pos, 1, kLowerHex2Value);
+    pos = writer_.Value(FI_NWK_ALLOC_ADDR, pos, 2, kHexValue);
+    pos = writer_.Value(FI_NWK_ADDR, pos, 2, kHexValue);
     return ParseNodeDescription(pos);
 }
 
@@ -161,10 +162,10 @@ int NwkDecoder::ParseUnpairRequest(int pos)
 
 int NwkDecoder::ParseKeySeed(int pos)
 {
-    return writer_.Value(FI_NWK_SEED_SEQNO, pos, 1, "0x%02x");
+    return writer_.Value(FI_NWK_SEED_SEQNO, pos, 1, kLowerHex2Value);
 }
 
 int NwkDecoder::ParsePing(int pos)
 {
-    return writer_.Value(FI_NWK_PING_OPT, pos, 1, "0x%02x");
+    return writer_.Value(FI_NWK_PING_OPT, pos, 1, kLowerHex2Value);
 }

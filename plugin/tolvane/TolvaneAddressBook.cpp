@@ -1,8 +1,8 @@
 #include "plugin/tolvane/TolvaneAddressBook.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "plugin/frame/TextWriter.h"
 #include "plugin/tolvane/MacFrameKinds.h"
 #include "plugin/tolvane/TolvaneNodeText.h"
 
@@ -140,7 +140,7 @@ void TolvaneAddressBook::RememberName(uint64_t extendedAddress, const char* name
 
 void TolvaneAddressBook::AutoName(char (&name)[sizeof(NODE_INFO::name)]) const
 {
-    std::snprintf(name, sizeof name, "Auto-registered %d", addedNodes_);
+    TextWriter(name, sizeof name).Put("Auto-registered ").Decimal(addedNodes_);
 }
 
 void TolvaneAddressBook::MakeNodeName(uint64_t extendedAddress, char (&name)[sizeof(NODE_INFO::name)]) const

@@ -17,14 +17,18 @@ TolvaneBookRules::NewSide Announced(const TolvaneBookRules::NewSide& side)
             Announced(side.extendedAddress, MacAddressing::kUnknown64)};
 }
 
-void ClearSide(TolvaneBookRules::NewSide& side, const tolvane::NODE_INFO& node)
+template <typename T>
+void ClearValue(std::optional<T>& value, const CountedKeys& carried)
 {
-    if (side.panId == node.panId)
-        side.panId.reset();
-    if (side.shortAddress == node.shortAddress)
-        side.shortAddress.reset();
-    if (side.extendedAddress == node.extendedAddress)
-        side.extendedAddress.reset();
+    if (value && carried.Contains(*value))
+        value.reset();
+}
+
+void ClearSide(TolvaneBookRules::NewSide& side, const TolvaneBookRules::Carried& carried)
+{
+    ClearValue(side.panId, carried.panIds);
+    ClearValue(side.shortAddress, carried.shortAddresses);
+    ClearValue(side.extendedAddress, carried.extendedAddresses);
 }
 
 } // namespace
@@ -45,10 +49,24 @@ tolvane::ADDR_BOOK_PENDING_REC TolvaneBookRules::MakeNotice(int32_t kind, int in
     return notice;
 }
 
-void TolvaneBookRules::ClearCarried(Seen& seen, const Pending& notice)
+void TolvaneBookRules::Carry(Carried& carried, const Pending& notice)
 {
-    ClearSide(seen.destination, notice.node);
-    ClearSide(seen.source, notice.node);
+    carried.panIds.Add(notice.node.panId);
+    carried.shortAddresses.Add(notice.node.shortAddress);
+    carried.extendedAddresses.Add(notice.node.extendedAddress);
+}
+
+void TolvaneBookRules::Drop(Carried& carried, const Pending& notice)
+{
+    carried.panIds.Remove(notice.node.panId);
+    carried.shortAddresses.Remove(notice.node.shortAddress);
+    carried.extendedAddresses.Remove(notice.node.extendedAddress);
+}
+
+void TolvaneBookRules::ClearCarried(Seen& seen, const Carried& carried)
+{
+    ClearSide(seen.destination, carried);
+    ClearSide(seen.source, carried);
 }
 
 bool TolvaneBookRules::AppendAddressNotices(const Seen& seen, std::deque<Pending>& notices)

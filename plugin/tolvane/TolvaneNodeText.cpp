@@ -1,10 +1,9 @@
 #include "plugin/tolvane/TolvaneNodeText.h"
 
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 
 #include "plugin/frame/HexText.h"
+#include "plugin/frame/TextWriter.h"
 
 namespace tolvane {
 
@@ -33,9 +32,9 @@ void FormatNodeText(char* text, const NODE_INFO& node)
 {
     std::memset(text, 0, kNodeTextSize);
     std::memcpy(text + kNodeNameOffset, node.name, strnlen(node.name, kNodeNameChars));
-    std::snprintf(text + kNodePanOffset, kNodeHexWidth16, "0x%4.4X", node.panId);
-    std::snprintf(text + kNodeShortOffset, kNodeHexWidth16, "0x%4.4X", node.shortAddress);
-    std::snprintf(text + kNodeExtendedOffset, kNodeExtendedWidth, "0x%016" PRIX64, node.extendedAddress);
+    TextWriter(text + kNodePanOffset, kNodeHexWidth16).Hex(node.panId, 4);
+    TextWriter(text + kNodeShortOffset, kNodeHexWidth16).Hex(node.shortAddress, 4);
+    TextWriter(text + kNodeExtendedOffset, kNodeExtendedWidth).Hex(node.extendedAddress, 16);
 }
 
 NODE_INFO ReadNodeText(const char* text)

@@ -568,9 +568,10 @@ TEST_F(AddressBookPnlTest, LayoutAtThePanelsSizes)
                 EXPECT_LE(QFontMetrics(nodes->GetListFont()).horizontalAdvance(name) + 5, column.rect.width())
                     << column.name;
                 auto* edit = qobject_cast<QLineEdit*>(panel.EntryControl(i));
-                if (edit != nullptr && !edit->placeholderText().isEmpty())
+                if (edit != nullptr && !edit->placeholderText().isEmpty()) {
                     EXPECT_LE(edit->fontMetrics().horizontalAdvance(edit->placeholderText()) + 10, edit->width())
                         << edit->placeholderText().toStdString();
+                }
             }
             SaveScreen(&panel, "address_book_" + protocol + "_" + std::to_string(width));
         }

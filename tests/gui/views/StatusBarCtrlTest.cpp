@@ -52,8 +52,9 @@ TEST(StatusBarCtrlTest, PartsKeepTheirEdgesUnlessTheirLongestTextDoesNotFit)
     bar->SetIcon(2, window.style()->standardIcon(QStyle::SP_FileIcon));
     QCoreApplication::processEvents();
     for (QLabel* label : bar->findChildren<QLabel*>()) {
-        if (label->text() == wide)
+        if (label->text() == wide) {
             EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(wide));
+        }
     }
 }
 

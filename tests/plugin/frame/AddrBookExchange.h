@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -11,6 +12,14 @@
 #include "plugin/frame/NodeText.h"
 
 namespace testsupport {
+
+// An address as the generic book writes it: "0x" and eight upper-case digits.
+inline std::string BookAddress(uint32_t address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%8.8X", address);
+    return text;
+}
 
 // An exchange record whose buffer is exactly the 41 bytes of NODE_TEXT, so that the
 // sanitizers catch any byte written or read beyond it.

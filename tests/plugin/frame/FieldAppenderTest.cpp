@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plugin/frame/FieldAppender.h"
@@ -113,4 +114,31 @@ TEST(FieldAppender, NoBufferWritesNothing)
     EXPECT_FALSE(appender.AppendField(0, "1"));
     EXPECT_EQ(out.status, PARSE_FIELD_BUFFER_FULL);
     EXPECT_EQ(out.fieldCount, 1);
+}
+
+TEST(FieldAppender, AppendTextTakesThePieceAndAddsItsNul)
+{
+    // One guard byte past the capacity shows any write beyond it.
+    std::vector<char> buffer(8 + 3 + 8 + 1 + 1, '\x5A');
+    PARSED_DATA out{};
+    out.fieldBuffer = buffer.data();
+    FieldAppender appender(out, static_cast<int32_t>(buffer.size()) - 1);
+    // Only the view's characters count, not what follows them in memory.
+    EXPECT_TRUE(appender.AppendText(5, std::string_view("abc", 2)));
+    EXPECT_TRUE(appender.AppendText(6, std::string_view()));
+    EXPECT_FALSE(appender.AppendText(7, "x"));
+    EXPECT_EQ(out.status, PARSE_FIELD_BUFFER_FULL);
+    EXPECT_EQ(out.bytesUsed, 11 + 9 + 10);
+    EXPECT_EQ(buffer.back(), '\x5A');
+
+    ParsedFieldCursor cursor(buffer.data(), 20);
+    auto first = cursor.Next();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->fieldId, 5);
+    EXPECT_EQ(first->text, "ab");
+    EXPECT_EQ(buffer[8 + 2], '\0');
+    auto second = cursor.Next();
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(second->hasText);
+    EXPECT_EQ(second->text, "");
 }

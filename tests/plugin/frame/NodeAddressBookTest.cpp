@@ -11,6 +11,7 @@
 #include "tests/plugin/frame/AddrBookExchange.h"
 
 using testsupport::AddrBookExchange;
+using testsupport::BookAddress;
 using testsupport::DrainNotices;
 using testsupport::Notice;
 
@@ -18,13 +19,6 @@ namespace {
 
 constexpr bool kAutoOn = true;
 constexpr bool kAutoOff = false;
-
-std::string Hex(uint32_t address)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%8.8X", address);
-    return text;
-}
 
 struct Registration {
     int waiting;
@@ -51,7 +45,7 @@ protected:
     }
     int Set(const std::string& name, uint32_t address)
     {
-        return book_.SetNodeAdrB(exchange_.Put(name, Hex(address)));
+        return book_.SetNodeAdrB(exchange_.Put(name, BookAddress(address)));
     }
     std::vector<Notice> Drain()
     {

@@ -22,17 +22,11 @@
 #include "tests/support/Watchdog.h"
 
 using testsupport::AddrBookExchange;
+using testsupport::BookAddress;
 using testsupport::DrainNotices;
 using testsupport::Notice;
 
 namespace {
-
-std::string Hex(uint32_t address)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%8.8X", address);
-    return text;
-}
 
 void ResetBook(int autoRegister)
 {
@@ -171,7 +165,7 @@ TEST_P(NodeBookThreads, DecoderAndPanelShareTheBookWithoutLossOrDuplicates)
                 }
                 break;
             case 1:
-                ASSERT_EQ(SetNodeAdrB(exchange.Put("Panel " + std::to_string(guiNodes), Hex(GuiAddress(guiNodes)))), 1);
+                ASSERT_EQ(SetNodeAdrB(exchange.Put("Panel " + std::to_string(guiNodes), BookAddress(GuiAddress(guiNodes)))), 1);
                 ++guiNodes;
                 drain();
                 break;
@@ -224,9 +218,9 @@ TEST_P(NodeBookThreads, DecoderAndPanelShareTheBookWithoutLossOrDuplicates)
 
     std::set<std::string> decoderAddresses;
     for (int i = 0; i < kAddresses; ++i)
-        decoderAddresses.insert(Hex(FirstAddress(i)));
+        decoderAddresses.insert(BookAddress(FirstAddress(i)));
     for (int i = 0; i < kSecondAddresses; ++i)
-        decoderAddresses.insert(Hex(SecondAddress(i)));
+        decoderAddresses.insert(BookAddress(SecondAddress(i)));
     std::set<std::string> inBook;
     for (const Row& row : book)
         inBook.insert(row.address);
