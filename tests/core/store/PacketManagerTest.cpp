@@ -344,6 +344,7 @@ TEST(PacketStoreAdd, BroadcastOnlyCountsButStoresNothing)
         EXPECT_EQ(ReadRawPacketHeader(rec.data()).packetNumber, static_cast<uint32_t>(i + 1));
     }
     EXPECT_EQ(s.store.GetPacketCount(0), 5);
+    ASSERT_EQ(s.store.Disk().Flush(), 1);
     EXPECT_EQ(std::filesystem::file_size(s.store.Disk().FileName()), 0u);
     PARSED_DATA out{};
     out.fieldBuffer = s.fields.data();
