@@ -1,6 +1,8 @@
 #include "gui/GuiPlatform.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -77,11 +79,20 @@ GuiPlatform::~GuiPlatform()
 
 MessageAnswer GuiPlatform::ShowQtMessageBox(const platform::MessageBoxRequest& request)
 {
+    // Without a caption of its own, a box is titled with the program's name.
     const QString caption =
-        request.caption.empty() ? QStringLiteral("Marlinex") : QString::fromLatin1(request.caption.c_str());
+        request.caption.empty() ? QCoreApplication::applicationName() : QString::fromLatin1(request.caption.c_str());
     QMessageBox box(IconOf(request.icon), caption, DisplayText(request.text), ButtonsOf(request.buttons),
                     QApplication::activeWindow());
     return AnswerOf(box.exec(), request.buttons);
+}
+
+platform::MessageBoxQueue::Presenter GuiPlatform::PresenterFromEnvironment()
+{
+    const char* boxes = std::getenv("PELAGOR_BOXES");
+    if (boxes != nullptr && std::string(boxes) == "stderr")
+        return &GuiPlatform::WriteToStandardError;
+    return {};
 }
 
 MessageAnswer GuiPlatform::WriteToStandardError(const platform::MessageBoxRequest& request)

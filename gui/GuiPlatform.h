@@ -22,6 +22,8 @@ public:
     static platform::MessageAnswer ShowQtMessageBox(const platform::MessageBoxRequest& request);
     // For runs nobody watches: the text goes to standard error and the default answer back.
     static platform::MessageAnswer WriteToStandardError(const platform::MessageBoxRequest& request);
+    // WriteToStandardError when PELAGOR_BOXES=stderr, else none (Qt message boxes).
+    static platform::MessageBoxQueue::Presenter PresenterFromEnvironment();
 
 private:
     std::unique_ptr<QtWindowMessageSink> messages_;

@@ -1,7 +1,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -11,18 +10,6 @@
 #include "gui/GuiStartup.h"
 #include "launcher/CStartupApp.h"
 #include "platform/ProgramFolder.h"
-
-namespace {
-
-platform::MessageAnswer ShowStartupMessageBox(const platform::MessageBoxRequest& request)
-{
-    platform::MessageBoxRequest shown = request;
-    if (shown.caption.empty())
-        shown.caption = CStartupApp::kApplication;
-    return GuiPlatform::ShowQtMessageBox(shown);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -35,12 +22,7 @@ int main(int argc, char** argv)
     if (!folder.empty() && chdir(folder.c_str()) != 0)
         std::perror(folder.c_str());
     // PELAGOR_BOXES=stderr: no message box waits for a user; texts go to standard error.
-    const char* boxes = std::getenv("PELAGOR_BOXES");
-    std::unique_ptr<GuiPlatform> platform;
-    if (boxes != nullptr && std::string(boxes) == "stderr")
-        platform = std::make_unique<GuiPlatform>(&GuiPlatform::WriteToStandardError);
-    else
-        platform = std::make_unique<GuiPlatform>(&ShowStartupMessageBox);
+    auto platform = std::make_unique<GuiPlatform>(GuiPlatform::PresenterFromEnvironment());
     CStartupApp app;
     const int result = app.InitInstance(folder);
     platform.reset();

@@ -404,6 +404,22 @@ int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
     return 1;
 }
 
+void DiskBufferHandler::UnpackPacket(const uint8_t* record, uint16_t length, uint16_t header, PARSED_DATA* parsed)
+{
+    const uint8_t* stored = record + header;
+    LoadParsedData(*parsed, stored);
+    const size_t fieldArea = length - header - kParsedDataStoredSize;
+    // Without a field buffer only the descriptor can be handed out.
+    if (fieldArea > 0 && parsed->fieldBuffer != nullptr)
+        std::memcpy(parsed->fieldBuffer, stored + kParsedDataStoredSize, fieldArea);
+}
+
+void DiskBufferHandler::ReportPacketReadFailure(int error)
+{
+    platform::ShowMessageBox(error != 0 ? "Can't read disk buffer: " + SystemText(error)
+                                        : std::string("Not able to read packet."));
+}
+
 int DiskBufferHandler::ReadPacket(int32_t n, PARSED_DATA* parsed)
 {
     if (n <= 0 || n > Count() || parsed == nullptr)
@@ -417,21 +433,11 @@ int DiskBufferHandler::ReadPacket(int32_t n, PARSED_DATA* parsed)
             return 0;
         const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
         complete = CopyOut(offset, recordLength_, recordBuffer_.data(), &error);
-        if (complete) {
-            const uint8_t* stored = recordBuffer_.data() + headerLength_;
-            LoadParsedData(*parsed, stored);
-            const size_t fieldArea = recordLength_ - headerLength_ - kParsedDataStoredSize;
-            // Without a field buffer only the descriptor can be handed out.
-            if (fieldArea > 0 && parsed->fieldBuffer != nullptr)
-                std::memcpy(parsed->fieldBuffer, stored + kParsedDataStoredSize, fieldArea);
-        }
-    }
-    if (error != 0) {
-        platform::ShowMessageBox("Can't read disk buffer: " + SystemText(error));
-        return 0;
+        if (complete)
+            UnpackPacket(recordBuffer_.data(), recordLength_, headerLength_, parsed);
     }
     if (!complete) {
-        platform::ShowMessageBox("Not able to read packet.");
+        ReportPacketReadFailure(error);
         return 0;
     }
     return 1;

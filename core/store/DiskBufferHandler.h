@@ -61,6 +61,10 @@ public:
     // back; returns how many. No message: 0 with *error set to the system's error number, or to
     // 0 when there was nothing to read or the file was short.
     int32_t ReadRecords(int32_t n, int32_t count, uint8_t* destination, int* error);
+    // A whole record of L bytes with an H-byte header into parsed, as ReadPacket hands it out.
+    static void UnpackPacket(const uint8_t* record, uint16_t length, uint16_t header, PARSED_DATA* parsed);
+    // ReadPacket's message for a read that failed with error (0: the record was short).
+    static void ReportPacketReadFailure(int error);
 
     // The per-user temporary folder ($TMPDIR, else /tmp), with a trailing '/'.
     static std::string TemporaryFolder();

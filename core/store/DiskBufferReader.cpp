@@ -1,8 +1,6 @@
 #include "core/store/DiskBufferReader.h"
 
 #include <algorithm>
-#include <cstring>
-#include <string>
 
 #include "core/store/DiskBufferHandler.h"
 #include "platform/MessageBox.h"
@@ -45,15 +43,9 @@ int DiskBufferReader::ReadPacket(int32_t n, PARSED_DATA* parsed)
     int error = 0;
     const uint8_t* record = Fetch(n, &error);
     if (record == nullptr) {
-        platform::ShowMessageBox(error != 0 ? "Can't read disk buffer: " + std::string(std::strerror(error))
-                                            : std::string("Not able to read packet."));
+        DiskBufferHandler::ReportPacketReadFailure(error);
         return 0;
     }
-    const uint8_t* stored = record + header;
-    LoadParsedData(*parsed, stored);
-    const size_t fieldArea = length - header - kParsedDataStoredSize;
-    // Without a field buffer only the descriptor can be handed out.
-    if (fieldArea > 0 && parsed->fieldBuffer != nullptr)
-        std::memcpy(parsed->fieldBuffer, stored + kParsedDataStoredSize, fieldArea);
+    DiskBufferHandler::UnpackPacket(record, length, header, parsed);
     return 1;
 }
