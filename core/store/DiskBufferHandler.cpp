@@ -105,6 +105,7 @@ DiskBufferHandler::~DiskBufferHandler()
     writerWake_.notify_all();
     if (writer_.joinable())
         writer_.join();
+    std::lock_guard file(fileMutex_);
     if (fd_ >= 0) {
         close(fd_);
         fd_ = -1;
@@ -199,6 +200,7 @@ int DiskBufferHandler::Create()
         std::unique_lock lock(mutex_);
         WaitForWriter(lock);
         DropBatches();
+        std::lock_guard file(fileMutex_); // no read of the old file is under way
         if (fd_ >= 0) {
             // Truncating a full buffer in place makes the caller wait while the file system
             // frees every block. Unlinked, the old file lives on through its descriptor, and
@@ -250,6 +252,7 @@ int DiskBufferHandler::Open()
         WaitForWriter(lock);
         if (recordLength_ == 0)
             return 0;
+        std::lock_guard file(fileMutex_); // no read of the old file is under way
         if (fd_ >= 0) {
             close(fd_);
             fd_ = -1;
@@ -348,37 +351,39 @@ int DiskBufferHandler::WriteRecord(const uint8_t* record)
     return 1;
 }
 
-bool DiskBufferHandler::CopyOut(uint64_t offset, size_t length, uint8_t* destination, int* error)
+bool DiskBufferHandler::CopyOut(std::unique_lock<std::mutex>& lock, bool release, uint64_t offset, size_t length,
+                                uint8_t* destination, int* error)
 {
     *error = 0;
     const uint64_t end = offset + length;
     if (end > fileSize_)
         return false;
-    uint64_t at = offset;
+    // The part still in the batches first: they change once the lock is let go.
     const uint64_t inFile = flushing_.empty() ? fillStart_ : flushStart_;
-    if (at < inFile) {
-        if (fd_ < 0) {
-            *error = EBADF;
-            return false;
-        }
-        const size_t part = static_cast<size_t>(std::min(end, inFile) - at);
-        const ssize_t got = ReadAll(fd_, destination, part, at);
-        if (got < 0)
-            *error = errno;
-        if (got != static_cast<ssize_t>(part))
-            return false;
-        destination += part;
-        at += part;
-    }
+    uint64_t at = std::max(offset, inFile);
     if (at < end && at < fillStart_) {
         const size_t part = static_cast<size_t>(std::min(end, fillStart_) - at);
-        std::memcpy(destination, flushing_.data() + (at - flushStart_), part);
-        destination += part;
+        std::memcpy(destination + (at - offset), flushing_.data() + (at - flushStart_), part);
         at += part;
     }
     if (at < end)
-        std::memcpy(destination, fill_.data() + (at - fillStart_), static_cast<size_t>(end - at));
-    return true;
+        std::memcpy(destination + (at - offset), fill_.data() + (at - fillStart_), static_cast<size_t>(end - at));
+    if (offset >= inFile)
+        return true;
+    if (fd_ < 0) {
+        *error = EBADF;
+        return false;
+    }
+    // What is in the file never changes, so its read needs only the descriptor kept open.
+    std::shared_lock file(fileMutex_);
+    const int fd = fd_;
+    if (release)
+        lock.unlock();
+    const size_t part = static_cast<size_t>(std::min(end, inFile) - offset);
+    const ssize_t got = ReadAll(fd, destination, part, offset);
+    if (got < 0)
+        *error = errno;
+    return got == static_cast<ssize_t>(part);
 }
 
 int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
@@ -387,13 +392,13 @@ int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
         return 0;
     bool complete = false;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         if (recordLength_ == 0)
             return 0;
         // Through the handler's buffer, so a short read leaves destination untouched.
         int error = 0;
         const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
-        complete = CopyOut(offset, recordLength_, recordBuffer_.data(), &error);
+        complete = CopyOut(lock, false, offset, recordLength_, recordBuffer_.data(), &error);
         if (complete)
             std::memcpy(destination, recordBuffer_.data(), recordLength_);
     }
@@ -427,12 +432,12 @@ int DiskBufferHandler::ReadPacket(int32_t n, PARSED_DATA* parsed)
     int error = 0;
     bool complete = false;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         if (recordLength_ == 0 ||
             recordLength_ < static_cast<uint32_t>(headerLength_) + kParsedDataStoredSize)
             return 0;
         const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
-        complete = CopyOut(offset, recordLength_, recordBuffer_.data(), &error);
+        complete = CopyOut(lock, false, offset, recordLength_, recordBuffer_.data(), &error);
         if (complete)
             UnpackPacket(recordBuffer_.data(), recordLength_, headerLength_, parsed);
     }
@@ -450,11 +455,12 @@ int32_t DiskBufferHandler::ReadRecords(int32_t n, int32_t count, uint8_t* destin
     if (n <= 0 || n > stored || count <= 0 || destination == nullptr)
         return 0;
     const int32_t records = std::min(count, stored - n + 1);
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (recordLength_ == 0)
         return 0;
     const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
-    if (!CopyOut(offset, static_cast<size_t>(records) * recordLength_, destination, error))
+    // The caller's own destination: the file part is read without holding up the writer.
+    if (!CopyOut(lock, true, offset, static_cast<size_t>(records) * recordLength_, destination, error))
         return 0;
     return records;
 }

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,8 +75,11 @@ public:
     static int DeleteStaleBufferFiles(const std::string& folder);
 
 private:
+    // Bytes [offset, offset + length) into destination, with lock holding mutex_; release lets
+    // it go before the read from the file.
+    bool CopyOut(std::unique_lock<std::mutex>& lock, bool release, uint64_t offset, size_t length, uint8_t* destination,
+                 int* error);
     // All with mutex_ held.
-    bool CopyOut(uint64_t offset, size_t length, uint8_t* destination, int* error);
     void WaitForWriter(std::unique_lock<std::mutex>& lock);
     void DropBatches();
     int WriteFillBatch(); // errno, 0 when written
@@ -103,5 +107,8 @@ private:
     uint16_t recordLength_ = 0;
     uint16_t headerLength_ = 0;
     mutable std::mutex mutex_;
+    // Held shared by a read from the file while mutex_ is let go, and exclusively, with
+    // mutex_, to close or replace the descriptor.
+    std::shared_mutex fileMutex_;
     FileCloser closer_; // last member: joined first, before anything it could need
 };

@@ -18,6 +18,10 @@ const uint8_t* DiskBufferReader::Fetch(int32_t n, int* error)
     const int32_t perRun = static_cast<int32_t>(std::max<size_t>(1, DiskBufferHandler::kBatchBytes / length));
     run_.resize(static_cast<size_t>(perRun) * length);
     count_ = disk_.ReadRecords(n, perRun, run_.data(), error);
+    // A run that cannot be read whole may still hold record n: the failure is record n's only
+    // when it cannot be read alone.
+    if (count_ == 0 && perRun > 1)
+        count_ = disk_.ReadRecords(n, 1, run_.data(), error);
     first_ = n;
     return count_ > 0 ? run_.data() : nullptr;
 }
@@ -35,17 +39,26 @@ const uint8_t* DiskBufferReader::Record(int32_t n)
 
 int DiskBufferReader::ReadPacket(int32_t n, PARSED_DATA* parsed)
 {
+    int error = 0;
+    const int read = TryReadPacket(n, parsed, &error);
+    if (read < 0) {
+        DiskBufferHandler::ReportPacketReadFailure(error);
+        return 0;
+    }
+    return read;
+}
+
+int DiskBufferReader::TryReadPacket(int32_t n, PARSED_DATA* parsed, int* error)
+{
+    *error = 0;
     const uint16_t length = disk_.RecordLength();
     const uint16_t header = disk_.HeaderLength();
     if (n <= 0 || n > disk_.Count() || parsed == nullptr || length == 0 ||
         length < static_cast<uint32_t>(header) + kParsedDataStoredSize)
         return 0;
-    int error = 0;
-    const uint8_t* record = Fetch(n, &error);
-    if (record == nullptr) {
-        DiskBufferHandler::ReportPacketReadFailure(error);
-        return 0;
-    }
+    const uint8_t* record = Fetch(n, error);
+    if (record == nullptr)
+        return -1;
     DiskBufferHandler::UnpackPacket(record, length, header, parsed);
     return 1;
 }

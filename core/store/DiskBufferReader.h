@@ -20,6 +20,9 @@ public:
     const uint8_t* Record(int32_t n);
     // As DiskBufferHandler::ReadPacket, from the run.
     int ReadPacket(int32_t n, PARSED_DATA* parsed);
+    // As ReadPacket without the message: -1 when the record cannot be read, with error the
+    // system's error number (0 for a short file).
+    int TryReadPacket(int32_t n, PARSED_DATA* parsed, int* error);
 
 private:
     // Record n from the run, reading a new run from n on when it is not there; error gets the

@@ -14,6 +14,7 @@
 #include "core/host/PluginHandler.h"
 #include "core/store/DataFileRec.h"
 #include "core/store/DiskBufferReader.h"
+#include "core/store/ParallelFilterScan.h"
 #include "core/store/NodeSink.h"
 #include "core/store/ReadFileThread.h"
 #include "platform/FileReplace.h"
@@ -337,6 +338,22 @@ void PacketManager::StartFilterScan()
     scan_.thread = std::thread(&PacketManager::FilterScanThread, this);
 }
 
+bool PacketManager::TakeMatch(int32_t n)
+{
+    std::string fatal;
+    int updated;
+    {
+        std::lock_guard lock(indexMutex_);
+        matches_.push_back(n);
+        updated = UpdateBlockAdding(n, true, fatal);
+        lastMatched_ = n;
+        ++filteredCount_;
+    }
+    if (updated == 0)
+        platform::ShowMessageBox(fatal);
+    return updated != 0;
+}
+
 void PacketManager::FilterScanThread()
 {
     PARSED_DATA packet{};
@@ -345,6 +362,14 @@ void PacketManager::FilterScanThread()
     DiskBufferReader reader(disk_);
     int32_t i = 1;
     bool caughtUp = false;
+    // What is stored already is scanned over the cores; the newest packet and whatever comes
+    // later, packet by packet below.
+    if (filter_ != nullptr) {
+        ParallelFilterScan stored(disk_, *filter_, parsedLength_);
+        i = stored.Run(
+            disk_.Count() - 1, [this] { return !filterActive_ || scan_.stop; },
+            [this](int32_t n) { return TakeMatch(n); });
+    }
     while (i > 0 && filterActive_ && !scan_.stop) {
         int32_t count = disk_.Count();
         // The newest counted packet is scanned once a later one is counted, or the capture ends.
@@ -358,21 +383,8 @@ void PacketManager::FilterScanThread()
             Pause(scan_);
             continue;
         }
-        if (packet.status == 0 && filter_ != nullptr && filter_->Evaluate(packet)) {
-            std::string fatal;
-            int updated;
-            {
-                std::lock_guard lock(indexMutex_);
-                matches_.push_back(i);
-                updated = UpdateBlockAdding(i, true, fatal);
-                lastMatched_ = i;
-                ++filteredCount_;
-            }
-            if (updated == 0) {
-                platform::ShowMessageBox(fatal);
-                break;
-            }
-        }
+        if (packet.status == 0 && filter_ != nullptr && filter_->Evaluate(packet) && !TakeMatch(i))
+            break;
         count = disk_.Count();
         i = caughtUp ? 0 : i + 1;
         if (i >= count && !captureRunning_)

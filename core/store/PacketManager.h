@@ -159,6 +159,8 @@ private:
     void StartFilterScan();
     void BlockLoaderThread(int32_t startPosition);
     void FilterScanThread();
+    // Enters filter match n in the filtered index; false, after the message, when it cannot.
+    bool TakeMatch(int32_t n);
     // Sleeps about 100 ms unless the worker is asked to stop.
     void Pause(Worker& worker);
     void RebuildAllIndex();

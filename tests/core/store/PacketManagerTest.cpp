@@ -453,6 +453,86 @@ TEST(PacketStoreFilter, OnAnEmptyStoreTheScanWaitsForTheCapture)
     EXPECT_EQ(s.store.GetPacketCount(1), 11);
 }
 
+// Stores of several thousand packets are scanned over the cores in chunks: the filtered
+// index must come out as the packet-by-packet scan builds it, in packet order, across the
+// chunks' edges and the tail after the last whole chunk.
+constexpr int32_t kScanChunk = 8192;
+
+// Filtered positions m of the odd packets (CRC OK) must give packet 2m - 1.
+void ExpectOddPacketsServed(Store& s, int32_t matches)
+{
+    ASSERT_EQ(s.store.GetPacketCount(1), matches);
+    PARSED_DATA out;
+    for (int32_t m : {1, kScanChunk / 2, kScanChunk / 2 + 1, kScanChunk, kScanChunk + 1, matches - 1, matches}) {
+        ASSERT_TRUE(s.Serve(m, out)) << m;
+        EXPECT_EQ(out.packetNumber, static_cast<uint32_t>(2 * m - 1)) << m;
+    }
+}
+
+TEST(PacketStoreFilter, ScanOverTheCoresKeepsPacketOrder)
+{
+    Store s(1280, 20);
+    constexpr int32_t kPackets = 3 * kScanChunk + 701;
+    s.AddGeneric(kPackets, /*firstCrcBad=*/1);
+    s.store.Stop(1);
+    std::unique_ptr<PacketFilter> filter(CrcOkFilter(s.store.ParsedLength()));
+    platform::MessageBoxRecorder boxes;
+    s.store.SetFilter(filter.get());
+    ASSERT_TRUE(s.store.WaitForScan(kTimeoutMs));
+    ExpectOddPacketsServed(s, (kPackets + 1) / 2);
+    EXPECT_TRUE(boxes.Texts().empty());
+}
+
+TEST(PacketStoreFilter, ScanOverTheCoresThenFollowsTheCapture)
+{
+    Store s(1280, 20);
+    ASSERT_EQ(s.store.Restart(1), 1);
+    s.AddGeneric(2 * kScanChunk + 5, 1);
+    std::unique_ptr<PacketFilter> filter(CrcOkFilter(s.store.ParsedLength()));
+    s.store.SetFilter(filter.get());
+    s.AddGeneric(kScanChunk, 1); // while the stored ones are scanned
+    s.store.Stop(1);
+    ASSERT_TRUE(s.store.WaitForScan(kTimeoutMs));
+    ExpectOddPacketsServed(s, (3 * kScanChunk + 5 + 1) / 2);
+}
+
+TEST(PacketStoreFilter, FilterOffStopsAScanOverTheCores)
+{
+    Store s(1280, 20);
+    s.AddGeneric(4 * kScanChunk, 1);
+    s.store.Stop(1);
+    std::unique_ptr<PacketFilter> filter(CrcOkFilter(s.store.ParsedLength()));
+    for (int round = 0; round < 3; ++round) {
+        s.store.SetFilter(filter.get());
+        s.store.FilterOff();
+        EXPECT_FALSE(s.store.ScanRunning());
+    }
+    s.store.SetFilter(filter.get());
+    ASSERT_TRUE(s.store.WaitForScan(kTimeoutMs));
+    EXPECT_EQ(s.store.GetPacketCount(1), 2 * kScanChunk);
+}
+
+// A record the file no longer holds ends the scan where the packet-by-packet scan ends it:
+// every match before it is in the index, none after, and the box comes once.
+TEST(PacketStoreFilter, ScanOverTheCoresEndsAtAPacketThatCannotBeRead)
+{
+    Store s(1280, 20);
+    constexpr int32_t kPackets = 3 * kScanChunk;
+    s.AddGeneric(kPackets, 1);
+    s.store.Stop(1);
+    ASSERT_EQ(s.store.Disk().Flush(), 1);
+    constexpr int32_t kFirstLost = kScanChunk + 1001; // odd: a match
+    std::filesystem::resize_file(s.store.Disk().FileName(),
+                                 static_cast<uintmax_t>(kFirstLost - 1) * s.store.RecordLength() + 10);
+    std::unique_ptr<PacketFilter> filter(CrcOkFilter(s.store.ParsedLength()));
+    platform::MessageBoxRecorder boxes;
+    s.store.SetFilter(filter.get());
+    ASSERT_TRUE(s.store.WaitForScan(kTimeoutMs));
+    EXPECT_EQ(s.store.GetPacketCount(1), (kFirstLost - 1) / 2);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Not able to read packet."});
+    s.store.FilterOff();
+}
+
 TEST(PacketStoreLifeCycle, ResetDiscardsEverything)
 {
     Store s;
