@@ -29,6 +29,8 @@ public:
 
     // 1 when every condition of some row matches (an empty list passes every packet).
     int Evaluate(const PARSED_DATA& packet) const;
+    // What the filtered index takes: a packet that decoded (status 0) and passes.
+    bool Indexes(const PARSED_DATA& packet) const { return packet.status == 0 && Evaluate(packet) != 0; }
     // 1 when the packet's field fieldId matches the pattern (which ends at its end or first NUL).
     int MatchField(uint32_t fieldId, std::string_view pattern, const PARSED_DATA& packet) const;
 

@@ -358,13 +358,13 @@ int DiskBufferHandler::WriteRecord(const uint8_t* record)
     return 1;
 }
 
-bool DiskBufferHandler::CopyOut(std::unique_lock<std::mutex>& lock, bool release, uint64_t offset, size_t length,
-                                uint8_t* destination, int* error)
+size_t DiskBufferHandler::CopyOut(std::unique_lock<std::mutex>& lock, bool release, uint64_t offset, size_t length,
+                                  uint8_t* destination, int* error)
 {
     *error = 0;
     const uint64_t end = offset + length;
     if (end > fileSize_)
-        return false;
+        return 0;
     // The part still in the batches first: they change once the lock is let go.
     const uint64_t inFile = flushing_.empty() ? fillStart_ : flushStart_;
     uint64_t at = std::max(offset, inFile);
@@ -376,10 +376,10 @@ bool DiskBufferHandler::CopyOut(std::unique_lock<std::mutex>& lock, bool release
     if (at < end)
         std::memcpy(destination + (at - offset), fill_.data() + (at - fillStart_), static_cast<size_t>(end - at));
     if (offset >= inFile)
-        return true;
+        return length;
     if (fd_ < 0) {
         *error = EBADF;
-        return false;
+        return 0;
     }
     // What is in the file never changes, so its read needs only the descriptor kept open.
     std::shared_lock file(fileMutex_);
@@ -388,9 +388,12 @@ bool DiskBufferHandler::CopyOut(std::unique_lock<std::mutex>& lock, bool release
         lock.unlock();
     const size_t part = static_cast<size_t>(std::min(end, inFile) - offset);
     const ssize_t got = ReadAll(fd, destination, part, offset);
-    if (got < 0)
+    if (got < 0) {
         *error = errno;
-    return got == static_cast<ssize_t>(part);
+        return 0;
+    }
+    // A short file: what follows the gap is of no use.
+    return static_cast<size_t>(got) == part ? length : static_cast<size_t>(got);
 }
 
 int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
@@ -405,7 +408,7 @@ int DiskBufferHandler::ReadRecord(int32_t n, uint8_t* destination)
         // Through the handler's buffer, so a short read leaves destination untouched.
         int error = 0;
         const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
-        complete = CopyOut(lock, false, offset, recordLength_, recordBuffer_.data(), &error);
+        complete = CopyOut(lock, false, offset, recordLength_, recordBuffer_.data(), &error) == recordLength_;
         if (complete)
             std::memcpy(destination, recordBuffer_.data(), recordLength_);
     }
@@ -444,7 +447,7 @@ int DiskBufferHandler::ReadPacket(int32_t n, PARSED_DATA* parsed)
             recordLength_ < static_cast<uint32_t>(headerLength_) + kParsedDataStoredSize)
             return 0;
         const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
-        complete = CopyOut(lock, false, offset, recordLength_, recordBuffer_.data(), &error);
+        complete = CopyOut(lock, false, offset, recordLength_, recordBuffer_.data(), &error) == recordLength_;
         if (complete)
             UnpackPacket(recordBuffer_.data(), recordLength_, headerLength_, parsed);
     }
@@ -466,10 +469,10 @@ int32_t DiskBufferHandler::ReadRecords(int32_t n, int32_t count, uint8_t* destin
     if (recordLength_ == 0)
         return 0;
     const uint64_t offset = static_cast<uint64_t>(n - 1) * recordLength_;
+    const uint16_t length = recordLength_;
     // The caller's own destination: the file part is read without holding up the writer.
-    if (!CopyOut(lock, true, offset, static_cast<size_t>(records) * recordLength_, destination, error))
-        return 0;
-    return records;
+    const size_t copied = CopyOut(lock, true, offset, static_cast<size_t>(records) * length, destination, error);
+    return static_cast<int32_t>(copied / length);
 }
 
 std::string DiskBufferHandler::TemporaryFolder()

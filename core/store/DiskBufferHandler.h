@@ -59,8 +59,8 @@ public:
     // records into parsed's field buffer.
     int ReadPacket(int32_t n, PARSED_DATA* parsed);
     // Copies records n, n + 1, ... (at most count, none past the count) into destination, back to
-    // back; returns how many. No message: 0 with *error set to the system's error number, or to
-    // 0 when there was nothing to read or the file was short.
+    // back; returns how many, only those before the gap when the file is short. No message: 0
+    // with *error set to the system's error number, or to 0 when there was nothing to read.
     int32_t ReadRecords(int32_t n, int32_t count, uint8_t* destination, int* error);
     // A whole record of L bytes with an H-byte header into parsed, as ReadPacket hands it out.
     static void UnpackPacket(const uint8_t* record, uint16_t length, uint16_t header, PARSED_DATA* parsed);
@@ -76,9 +76,10 @@ public:
 
 private:
     // Bytes [offset, offset + length) into destination, with lock holding mutex_; release lets
-    // it go before the read from the file.
-    bool CopyOut(std::unique_lock<std::mutex>& lock, bool release, uint64_t offset, size_t length, uint8_t* destination,
-                 int* error);
+    // it go before the read from the file. Returns how many bytes from offset on are there:
+    // length, fewer when the file was short, 0 with *error set when a read failed.
+    size_t CopyOut(std::unique_lock<std::mutex>& lock, bool release, uint64_t offset, size_t length,
+                   uint8_t* destination, int* error);
     // All with mutex_ held.
     void WaitForWriter(std::unique_lock<std::mutex>& lock);
     void DropBatches();

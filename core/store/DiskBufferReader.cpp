@@ -18,10 +18,6 @@ const uint8_t* DiskBufferReader::Fetch(int32_t n, int* error)
     const int32_t perRun = static_cast<int32_t>(std::max<size_t>(1, DiskBufferHandler::kBatchBytes / length));
     run_.resize(static_cast<size_t>(perRun) * length);
     count_ = disk_.ReadRecords(n, perRun, run_.data(), error);
-    // A run that cannot be read whole may still hold record n: the failure is record n's only
-    // when it cannot be read alone.
-    if (count_ == 0 && perRun > 1)
-        count_ = disk_.ReadRecords(n, 1, run_.data(), error);
     first_ = n;
     return count_ > 0 ? run_.data() : nullptr;
 }

@@ -14,8 +14,8 @@
 #include "core/host/PluginHandler.h"
 #include "core/store/DataFileRec.h"
 #include "core/store/DiskBufferReader.h"
-#include "core/store/ParallelFilterScan.h"
 #include "core/store/NodeSink.h"
+#include "core/store/ParallelFilterScan.h"
 #include "core/store/ReadFileThread.h"
 #include "platform/FileReplace.h"
 #include "platform/MessageBox.h"
@@ -383,7 +383,7 @@ void PacketManager::FilterScanThread()
             Pause(scan_);
             continue;
         }
-        if (packet.status == 0 && filter_ != nullptr && filter_->Evaluate(packet) && !TakeMatch(i))
+        if (filter_ != nullptr && filter_->Indexes(packet) && !TakeMatch(i))
             break;
         count = disk_.Count();
         i = caughtUp ? 0 : i + 1;
@@ -691,7 +691,7 @@ void PacketManager::BlockLoaderThread(int32_t startPosition)
             break; // nothing more, or a read error: either way this load is over
         int32_t next = i + 1;
         // The filtered index holds only packets without status that pass.
-        const bool passes = !filtered || (packet.status == 0 && filter_ != nullptr && filter_->Evaluate(packet));
+        const bool passes = !filtered || (filter_ != nullptr && filter_->Indexes(packet));
         if (passes) {
             std::lock_guard lock(indexMutex_);
             if (loadLength_ == 0)

@@ -121,7 +121,7 @@ void ParallelFilterScan::ScanChunk(int32_t k, Chunk& slot, const std::function<b
         int error = 0;
         if (reader.TryReadPacket(n, &packet, &error) != 1)
             break;
-        if (packet.status == 0 && filter_.Evaluate(packet))
+        if (filter_.Indexes(packet))
             slot.matches.push_back(n);
     }
     slot.next = n;
