@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <shared_mutex>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "core/store/FileCloser.h"
+#include "core/store/RecordBatch.h"
 #include "plugin/frame/ParsedData.h"
 
 // The temporary file of fixed-size records that holds every stored packet of a run:
@@ -49,8 +51,9 @@ public:
     void AddCount();
 
     // Appends one record of L bytes; 0 on a write error (this one's or an earlier batch's) or
-    // past the 4 GiB limit.
-    int WriteRecord(const uint8_t* record);
+    // past the 4 GiB limit. With used, only the record's first used bytes are copied: the rest
+    // of the record reads back as whatever bytes were left there (a packet's unused fields).
+    int WriteRecord(const uint8_t* record, size_t used = SIZE_MAX);
     // Writes the records still in memory to the file and waits for them; 0 on a write error.
     int Flush();
     // Copies record n (1..count) into destination (L bytes).
@@ -82,6 +85,8 @@ private:
                    uint8_t* destination, int* error);
     // All with mutex_ held.
     void WaitForWriter(std::unique_lock<std::mutex>& lock);
+    // Lets go of lock while writing_ is busy (or not), at most a short while, then takes it again.
+    void WaitAwake(std::unique_lock<std::mutex>& lock, bool busy);
     void DropBatches();
     int WriteFillBatch(); // errno, 0 when written
     int RetryFailedWrite(); // writes both batches; errno, 0 when written
@@ -93,14 +98,16 @@ private:
     uint64_t fileSize_ = 0; // bytes of the records written, in the file or in the batches
     // Bytes [fillStart_, fileSize_) are in fill_; while flushing_ holds bytes, they are
     // [flushStart_, fillStart_) and the writer (writing_) or a failed write (writeError_) has them.
-    std::vector<uint8_t> fill_;
-    std::vector<uint8_t> flushing_;
+    RecordBatch fill_;
+    RecordBatch flushing_;
+
     uint64_t fillStart_ = 0;
     uint64_t flushStart_ = 0;
     size_t batchCapacity_ = 0;
-    bool writing_ = false;
+    std::atomic<bool> writing_{false}; // changed with mutex_ held; read without it to wait awake
     int writeError_ = 0;
     bool stopWriter_ = false;
+    uint64_t reservedEnd_ = 0; // the writer's: file space reserved up to here
     std::condition_variable writerWake_;
     std::condition_variable writerIdle_;
     std::thread writer_;

@@ -226,8 +226,11 @@ int PacketManager::AddPacket(uint8_t* rec, int numberIt, int capturedLength, int
         *info = static_cast<uint8_t>(staging_.infoFlags & 0xFF);
     std::memcpy(record_.data(), stagingRaw_.data(), rawLength_);
     StoreParsedData(record_.data() + rawLength_, staging_);
-    std::memcpy(record_.data() + rawLength_ + kParsedDataStoredSize, stagingFields_.data(), parsedLength_);
-    if (!broadcastOnly && disk_.WriteRecord(record_.data()) == 0) {
+    // Only the field records the plug-in wrote are stored: readers go no further.
+    const size_t fieldBytes = staging_.bytesUsed < 0 ? parsedLength_
+                                                     : std::min<size_t>(staging_.bytesUsed, parsedLength_);
+    std::memcpy(record_.data() + rawLength_ + kParsedDataStoredSize, stagingFields_.data(), fieldBytes);
+    if (!broadcastOnly && disk_.WriteRecord(record_.data(), rawLength_ + kParsedDataStoredSize + fieldBytes) == 0) {
         captureRunning_ = false;
         return 0;
     }

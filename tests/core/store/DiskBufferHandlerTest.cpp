@@ -510,6 +510,40 @@ TEST_F(DiskBufferTest, WriteAfterReadsAppendsAfterTheLastRecord)
         ExpectRecord(*handler, kLayout, n, n);
 }
 
+// A packet's record is stored with only its meaningful leading bytes copied: they must read
+// back whole wherever the record is (the batch being filled, the one being written, the file),
+// even when the record before it in the batch was longer.
+TEST_F(DiskBufferTest, RecordsWrittenInPartReadBackTheirBytes)
+{
+    static constexpr Layout kWide{142, 2048}; // about 460 records to a batch
+    constexpr int kRecords = 1500;
+    auto handler = NewHandler(kWide);
+    ASSERT_EQ(handler->Create(), 1);
+    const auto usedOf = [](int n) {
+        return static_cast<size_t>(kWide.header + kParsedDataStoredSize + (n * 397) % (kWide.fieldArea + 1));
+    };
+    const auto expectLeading = [&](int n, const char* where) {
+        std::vector<uint8_t> got(kWide.Length(), 0);
+        ASSERT_EQ(handler->ReadRecord(n, got.data()), 1) << where << " record " << n;
+        const std::vector<uint8_t> written = MakeRecord(kWide, static_cast<uint32_t>(n));
+        ASSERT_EQ(std::memcmp(got.data(), written.data(), usedOf(n)), 0) << where << " record " << n;
+    };
+    for (int n = 1; n <= kRecords; ++n) {
+        ASSERT_EQ(handler->WriteRecord(MakeRecord(kWide, static_cast<uint32_t>(n)).data(), usedOf(n)), 1);
+        handler->AddCount();
+        expectLeading(n, "just written");
+        if (n > 1)
+            expectLeading(n - 1, "the one before");
+    }
+    for (int n = 1; n <= kRecords; ++n)
+        expectLeading(n, "before the flush");
+    ASSERT_EQ(handler->Flush(), 1);
+    EXPECT_EQ(FileSize(Path()), uint64_t{kRecords} * kWide.Length());
+    for (int n = 1; n <= kRecords; ++n)
+        expectLeading(n, "in the file");
+    EXPECT_TRUE(messages_.Texts().empty());
+}
+
 TEST_F(DiskBufferTest, ShortRecordIsNeverHandedOut)
 {
     auto handler = NewHandler();
