@@ -377,7 +377,6 @@ int DiskBufferHandler::WriteRecord(const uint8_t* record, size_t used)
                 flushStart_ = fillStart_;
                 fillStart_ = flushStart_ + flushing_.Size();
                 fill_.Clear();
-                fill_.Reserve(batchCapacity_);
                 writing_ = true;
                 wake = true;
                 if (!writer_.joinable())

@@ -100,7 +100,6 @@ private:
     // [flushStart_, fillStart_) and the writer (writing_) or a failed write (writeError_) has them.
     RecordBatch fill_;
     RecordBatch flushing_;
-
     uint64_t fillStart_ = 0;
     uint64_t flushStart_ = 0;
     size_t batchCapacity_ = 0;

@@ -64,7 +64,7 @@ int32_t ParallelFilterScan::Run(int32_t last, const std::function<bool()>& stop,
             ++applied_;
         }
         changed_.notify_all();
-        if (next != (k + 1) * kChunk + 1)
+        if (next != AfterChunk(k))
             break; // cut short by a stop or a packet that cannot be read
     }
     {
@@ -99,7 +99,7 @@ void ParallelFilterScan::Worker(const std::function<bool()>& stop)
             std::lock_guard lock(mutex_);
             slot->done = true;
             // A chunk cut short ends the scan: no worker takes another.
-            if (slot->next != (k + 1) * kChunk + 1)
+            if (slot->next != AfterChunk(k))
                 nextChunk_ = chunks_;
         }
         changed_.notify_all();
@@ -112,7 +112,7 @@ void ParallelFilterScan::ScanChunk(int32_t k, Chunk& slot, const std::function<b
     PARSED_DATA packet{};
     packet.fieldBuffer = fields.data();
     const int32_t first = k * kChunk + 1;
-    const int32_t end = first + kChunk;
+    const int32_t end = AfterChunk(k);
     slot.matches.clear();
     int32_t n = first;
     for (; n < end; ++n) {

@@ -32,6 +32,8 @@ private:
         bool done = false;
     };
 
+    // The first packet after chunk k: where a scan of the whole chunk ends.
+    static int32_t AfterChunk(int32_t k) { return (k + 1) * kChunk + 1; }
     void Worker(const std::function<bool()>& stop);
     // Scans chunk k into slot; slot.next tells where it stopped.
     void ScanChunk(int32_t k, Chunk& slot, const std::function<bool()>& stop, std::vector<char>& fields);

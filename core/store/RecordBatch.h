@@ -19,7 +19,6 @@ public:
         if (room_.size() < bytes)
             room_.resize(bytes);
     }
-    size_t Room() const { return room_.size(); }
     size_t Size() const { return size_; }
     bool Empty() const { return size_ == 0; }
     const uint8_t* Data() const { return room_.data(); }

@@ -14,6 +14,7 @@
 #include "core/host/PluginHandler.h"
 #include "core/store/NodeSink.h"
 #include "core/store/PacketManager.h"
+#include "core/store/ParallelFilterScan.h"
 #include "platform/MessageBoxRecorder.h"
 #include "platform/WindowMessageRecorder.h"
 #include "plugin/frame/ParsedFieldRec.h"
@@ -456,7 +457,7 @@ TEST(PacketStoreFilter, OnAnEmptyStoreTheScanWaitsForTheCapture)
 // Stores of several thousand packets are scanned over the cores in chunks: the filtered
 // index must come out as the packet-by-packet scan builds it, in packet order, across the
 // chunks' edges and the tail after the last whole chunk.
-constexpr int32_t kScanChunk = 8192;
+constexpr int32_t kScanChunk = ParallelFilterScan::kChunk;
 
 // Filtered positions m of the odd packets (CRC OK) must give packet 2m - 1.
 void ExpectOddPacketsServed(Store& s, int32_t matches)
